@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+// How a conversion run talks to the person who started it. The window shows message
+// boxes, the command-line program prints, tests answer directly.
+class ConversionUi
+{
+public:
+    enum class ExistingOutput { Append, Overwrite, Abort };
+
+    virtual ~ConversionUi() = default;
+    // The output file exists: append to it, overwrite it, or stop.
+    virtual ExistingOutput askExistingOutput(const QString &outputFileName) = 0;
+    // A file could not be opened or written (the run stops).
+    virtual void error(const QString &title, const QString &text) = 0;
+    // Airspaces that were not written.
+    virtual void warning(const QString &title, const QString &text) = 0;
+    // The summary at the end of a run.
+    virtual void information(const QString &title, const QString &text) = 0;
+};
+
+struct ConversionOptions
+{
+    QString inputFileName;       // as typed; may be relative to the working directory
+    QString outputText;          // the output field; completed by the naming rules
+    bool heightsInFeet = false;  // heights without unit are feet
+    bool closeOutlines = false;  // close open outlines before writing
+    bool distanceInMetres = true;
+    int warningDistance = 400;   // in metres or feet, as distanceInMetres says
+    QDate date;                  // banner date; today when null
+};
+
+struct ConversionResult
+{
+    enum class Outcome {
+        Finished,     // reached the end; the summary was shown
+        InputError,   // input missing or unreadable
+        OutputError,  // output could not be opened or written
+        Aborted,      // the user chose not to touch an existing output
+    };
+
+    Outcome outcome = Outcome::Aborted;
+    QString outputFileName;      // the completed output name
+    bool outputTextFilled = false;  // the output field was empty and now holds outputFileName
+    int keptCount = 0;           // airspaces with at least one segment
+    int writtenCount = 0;
+    QStringList faultyLines;     // "  - name  -- error" lines
+    QStringList overLimitLines;  // "  - name hat N Segmente" lines
+};
+
+// One complete conversion of an OpenAir file into a kaf file.
+class ConversionRun
+{
+public:
+    explicit ConversionRun(ConversionUi &ui) : m_ui(ui) {}
+    ConversionResult run(const ConversionOptions &options);
+
+private:
+    ConversionUi &m_ui;
+};
