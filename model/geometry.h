@@ -31,6 +31,9 @@ struct ArcConstruction {
     // Set when one end was moved out to the larger radius: the line that joins the given
     // point to the moved one. It starts at the given start point when the start was moved.
     std::shared_ptr<AirspaceSegment> connectingLine;
+    // The start was moved: the connecting line leads from the given start to the arc.
+    // Otherwise it leads from the moved end on to the given end.
+    bool lineBeforeArc = false;
 };
 
 // An arc from `from` to `to` about centre. Radii that differ by 0.2 NM or more mark the
