@@ -69,6 +69,7 @@ constexpr int64_t HalfDegree = 1800000;
 constexpr int64_t CmPerMasTimes1e7 = 30887479;   // 3.0887479 cm per milli-arc-second
 constexpr int64_t TenMillion = 10000000;
 constexpr int64_t HalfCircumferenceCm = 2001508679;
+constexpr int64_t TwoPow31 = int64_t(1) << 31;
 
 // The low 32 bits of a 64-bit value, as the integer geometry keeps them.
 inline int32_t low32(int64_t value)
@@ -180,12 +181,12 @@ DistanceBearing distanceAndBearing(GeoPoint from, GeoPoint to)
         int64_t c = cosMas(a);
         if (c == 0)
             c = 1;
-        distance = (int64_t(dx) << 31) / c;
+        distance = (int64_t(dx) * TwoPow31) / c;
     } else {
         int64_t s = sinMas(a);
         if (s == 0)
             s = 1;
-        distance = (int64_t(dy) << 31) / s;
+        distance = (int64_t(dy) * TwoPow31) / s;
     }
     return {low32(distance), bearing};
 }
