@@ -1,5 +1,102 @@
 #include "openair/openairreader.h"
 
+#include "openair/altitude.h"
+#include "openair/coordinates.h"
+#include "openair/saturating.h"
+#include "model/geometry.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+#include <cmath>
+
+namespace {
+
+constexpr int AltitudeError = -5000000;
+
+// \s for all of Unicode white space, as in the toolkit's older engine.
+QRegularExpression pattern(const char *text)
+{
+    QRegularExpression re(QString::fromLatin1(text), QRegularExpression::UseUnicodePropertiesOption);
+    re.optimize();
+    return re;
+}
+
+int classFromWord(const QString &word, bool &known)
+{
+    static const struct {
+        const char16_t *word;
+        int value;
+    } classes[] = {
+        {u"R", Restricted}, {u"Q", Danger}, {u"P", Prohibited}, {u"A", ClassA},
+        {u"B", ClassB}, {u"C", ClassC}, {u"D", ClassD}, {u"GP", GliderProhibited},
+        {u"CTR", CTR}, {u"W", WaveWindow},
+    };
+    for (const auto &entry : classes) {
+        if (word == QStringView(entry.word)) {
+            known = true;
+            return entry.value;
+        }
+    }
+    known = false;
+    return Special;
+}
+
+int typeFlagsFromText(const QString &text)
+{
+    static const char16_t *const types[] = {
+        u"D", u"AWY", u"FIZ", u"CTR", u"TMA", u"R", u"TSA", u"VZ",
+        u"FLF", u"HPO", u"GG", u"HI", u"SZ", u"BB", u"W",
+    };
+    for (int bit = 0; bit < int(std::size(types)); ++bit) {
+        if (text == QStringView(types[bit]))
+            return 1 << bit;
+    }
+    return 0;
+}
+
+// A decimal integer with optional sign and surrounding blanks; 0 when it is not one.
+// Values beyond 32 bits stick at the limits.
+int decimalInteger(QStringView text)
+{
+    text = text.trimmed();
+    bool negative = false;
+    if (!text.isEmpty() && (text.front() == u'+' || text.front() == u'-')) {
+        negative = text.front() == u'-';
+        text = text.mid(1);
+    }
+    if (text.isEmpty())
+        return 0;
+    int64_t value = 0;
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return 0;
+        value = qMin<int64_t>(value * 10 + (c.unicode() - u'0'), int64_t(1) << 40);
+    }
+    return Saturating::toInt32(negative ? -value : value);
+}
+
+bool readNumber(QStringView text, double &value)
+{
+    bool ok = false;
+    value = text.trimmed().toDouble(&ok);
+    return ok && std::isfinite(value);
+}
+
+// Degrees to a bearing in [0, 360) degrees of milli-arc-seconds.
+int32_t bearingFromDegrees(double degrees)
+{
+    double mas = std::trunc(degrees * 3600000.0);
+    if (!std::isfinite(mas))
+        mas = std::trunc(std::fmod(degrees, 360.0) * 3600000.0);
+    mas = std::fmod(mas, double(Mas::FullTurn));
+    if (mas < 0)
+        mas += Mas::FullTurn;
+    return Saturating::truncToInt32(mas) % Mas::FullTurn;
+}
+
+} // namespace
+
 OpenAirReader::OpenAirReader(bool heightsInFeet, QObject *parent)
     : QObject(parent), m_heightsInFeet(heightsInFeet)
 {
@@ -7,7 +104,312 @@ OpenAirReader::OpenAirReader(bool heightsInFeet, QObject *parent)
 
 OpenAirReader::~OpenAirReader() = default;
 
-bool OpenAirReader::open(const QString &) { return false; }
-AirspacePtr OpenAirReader::nextAirspace() { return {}; }
-void OpenAirReader::close() {}
-int OpenAirReader::parseAltitude(const QString &) { return -5000000; }
+bool OpenAirReader::open(const QString &fileName)
+{
+    if (m_isOpen)
+        return false;
+    m_file.setFileName(fileName);
+    m_isOpen = m_file.open(QIODevice::ReadOnly);
+    if (!m_isOpen)
+        return false;
+    m_lineNumber = 0;
+    m_currentLine.clear();
+    m_position = 0;
+
+    // Files come in UTF-8 (with or without byte-order mark) and in Latin-1; only a file
+    // that is valid UTF-8 throughout is read as UTF-8.
+    const QByteArray bytes = m_file.readAll();
+    QByteArrayView body(bytes);
+    if (body.startsWith("\xEF\xBB\xBF"))
+        body = body.sliced(3);
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    m_text = utf8.decode(body);
+    if (utf8.hasError())
+        m_text = QString::fromLatin1(body);
+    return true;
+}
+
+void OpenAirReader::close()
+{
+    m_file.close();
+    m_isOpen = false;
+    m_text.clear();
+    m_position = 0;
+    m_lineAsRead = QStringView();
+}
+
+// A line of any length; LF, CR LF and a lone CR end it.
+bool OpenAirReader::readLine(QStringView &line)
+{
+    const qsizetype size = m_text.size();
+    if (m_position >= size)
+        return false;
+    const QChar *data = m_text.constData();
+    qsizetype end = m_position;
+    while (end < size && data[end] != u'\n' && data[end] != u'\r')
+        ++end;
+    line = QStringView(data + m_position, end - m_position);
+    if (end < size && data[end] == u'\r' && end + 1 < size && data[end + 1] == u'\n')
+        ++end;
+    m_position = qMin(end + 1, size);
+    return true;
+}
+
+AirspacePtr OpenAirReader::nextAirspace()
+{
+    m_airspace.reset();
+    m_pendingFlags = DirectionKnown;
+    m_centre = GeoPoint();
+    m_clockwise = true;
+    m_pendingText.clear();
+    m_pendingIsAngles = false;
+    if (!m_isOpen)
+        return nullptr;
+
+    enum { NotStarted, Header, Boundary } stage = NotStarted;
+    for (;;) {
+        if (m_lineNumber < Saturating::Max)
+            ++m_lineNumber;
+        const qsizetype lineStart = m_position;
+        QStringView line;
+        if (!readLine(line))
+            return finishAirspace();
+
+        line = line.trimmed();
+        m_lineAsRead = line;
+        const qsizetype star = line.indexOf(u'*');
+        if (star == 0)
+            continue;
+        if (star > 0)
+            line = line.left(star);   // not trimmed again: "AN Name * x" keeps "Name "
+        m_currentLine = line.toString();
+
+        const QChar first = line.isEmpty() ? QChar() : line.front();
+        if (first == u'A') {
+            if (stage == NotStarted) {
+                m_airspace = std::make_shared<Airspace>();
+                m_airspace->setName(QStringLiteral("default"));
+                stage = Header;
+            } else if (stage == Boundary) {
+                // The next airspace begins here: read this line again next time.
+                m_position = lineStart;
+                --m_lineNumber;
+                return finishAirspace();
+            }
+        } else if (first == u'D' || first == u'V') {
+            if (stage == NotStarted)
+                continue;
+            stage = Boundary;
+        } else if (stage == NotStarted) {
+            continue;
+        }
+
+        if (!processLine())
+            return finishAirspace();
+        buildPendingGeometry();
+    }
+}
+
+AirspacePtr OpenAirReader::finishAirspace()
+{
+    // An arc or circle still waiting for its centre would leave a gap in the outline.
+    if (m_airspace && (m_pendingFlags & TextMask)) {
+        m_airspace->addDefinitionFault(QObject::tr("line %1: arc or circle without a centre: %2")
+                                               .arg(QString::number(m_pendingLineNumber), m_pendingLine));
+    }
+    AirspacePtr result;
+    result.swap(m_airspace);
+    return result;
+}
+
+bool OpenAirReader::processLine()
+{
+    const QString &line = m_currentLine;
+    Airspace &airspace = *m_airspace;
+    if (line.startsWith(u"TC") || line.startsWith(u"TO"))
+        return false;
+    if (line.startsWith(u"AC")) {
+        readClass();
+    } else if (line.startsWith(u"AN")) {
+        airspace.setName(line.mid(3));
+    } else if (line.startsWith(u"AT")) {
+        airspace.setTypeFlags(typeFlagsFromText(line.mid(3).trimmed().toUpper()));
+    } else if (line.startsWith(u"AD")) {
+        airspace.setAdText(line.mid(3).trimmed());
+    } else if (line.startsWith(u"AR")) {
+        airspace.addArText(line.mid(3).trimmed());
+    } else if (line.startsWith(u"AH")) {
+        readLimit(true);
+    } else if (line.startsWith(u"AL")) {
+        readLimit(false);
+    } else if (line.startsWith(u"CO")) {
+        // Each CO text brings its own leading blank; plain concatenation keeps any "%1".
+        airspace.setComment(airspace.comment() + line.mid(2));
+    } else if (line.startsWith(u"WD")) {
+        airspace.setWarningDistance(decimalInteger(QStringView(line).mid(3)));
+    } else if (line.startsWith(u"DP")) {
+        readPoint();
+    } else if (line.startsWith(u"V")) {
+        readVariable();
+    } else if (line.startsWith(u"DA") || line.startsWith(u"DB") || line.startsWith(u"DC")) {
+        const bool circle = line.startsWith(u"DC");
+        m_pendingText = line.mid(2).trimmed();
+        m_pendingIsAngles = line.startsWith(u"DA");
+        m_pendingFlags |= circle ? CircleText : ArcText;
+        m_pendingLineNumber = m_lineNumber;
+        m_pendingLine = m_lineAsRead.toString();
+    }
+    // DY, SB, SP and unknown records carry nothing that the device uses.
+    return true;
+}
+
+void OpenAirReader::readClass()
+{
+    const QList<QStringView> words = QStringView(m_currentLine).split(u' ');
+    if (words.size() < 2) {
+        m_airspace->setAirspaceClass(Special);
+        return;
+    }
+    bool known = false;
+    m_airspace->setAirspaceClass(classFromWord(words.at(1).toString(), known));
+    if (!known)
+        addDefinitionNote();
+}
+
+void OpenAirReader::readLimit(bool ceiling)
+{
+    const QString text = m_currentLine.mid(2);
+    const int value = parseAltitude(text);
+    const bool failed = value == AltitudeError;
+    if (ceiling) {
+        m_airspace->setCeiling(failed ? UnlimitedCeilingCm : value);
+        m_airspace->setCeilingText(failed ? QString() : text);
+    } else {
+        m_airspace->setFloor(failed ? 0 : value);
+        m_airspace->setFloorText(failed ? QString() : text);
+    }
+}
+
+int OpenAirReader::parseAltitude(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        addDefinitionNote();
+        return AltitudeError;
+    }
+    return altitudeCentimetres(trimmed, m_heightsInFeet);
+}
+
+void OpenAirReader::readPoint()
+{
+    bool ok = false;
+    const GeoPoint point = parseCoordinatePair(QStringView(m_currentLine).mid(2), &ok);
+    if (!ok)
+        addUnreadableCoordinates(m_lineNumber, m_lineAsRead.toString());
+    m_airspace->addPoint(point);
+}
+
+void OpenAirReader::readVariable()
+{
+    static const QRegularExpression centre = pattern("X\\s{0,10}=");
+    static const QRegularExpression centreKey = pattern("V\\s{0,10}X\\s{0,10}=");
+    static const QRegularExpression direction = pattern("D\\s{0,10}=");
+    static const QRegularExpression directionKey = pattern("V\\s{0,10}D\\s{0,10}=");
+    static const QRegularExpression widthOrZoom = pattern("[WZ]\\s{0,10}=");
+
+    QString line = m_currentLine.toUpper();
+    if (line.contains(centre)) {
+        line.remove(centreKey);
+        bool ok = false;
+        m_centre = parseCoordinatePair(line, &ok);
+        if (!ok)
+            addUnreadableCoordinates(m_lineNumber, m_lineAsRead.toString());
+        m_pendingFlags |= CentreKnown;
+    } else if (line.contains(direction)) {
+        line.remove(directionKey);
+        m_clockwise = !line.contains(u'-');   // "+" and an empty value are clockwise
+        m_pendingFlags |= DirectionKnown;
+    } else if (!line.contains(widthOrZoom)) {
+        addDefinitionNote();
+    }
+}
+
+void OpenAirReader::buildPendingGeometry()
+{
+    if (m_pendingFlags == ArcReady) {
+        if (m_pendingIsAngles)
+            buildArcFromAngles();
+        else
+            buildArc();
+    } else if (m_pendingFlags == CircleReady) {
+        buildCircle();
+    } else {
+        return;
+    }
+    // The centre is used up; the direction stays.
+    m_pendingFlags = DirectionKnown;
+}
+
+void OpenAirReader::buildCircle()
+{
+    double miles = 0;
+    if (!readNumber(m_pendingText, miles)) {
+        addDefinitionNote();
+        return;
+    }
+    m_airspace->addCircle(m_centre, Saturating::truncToInt32(miles * 1.852 * 1000 * 100));
+}
+
+void OpenAirReader::buildArc()
+{
+    const QList<QStringView> points = QStringView(m_pendingText).split(u',');
+    if (points.size() != 2) {
+        addDefinitionNote();
+        return;
+    }
+    bool fromOk = false;
+    bool toOk = false;
+    const GeoPoint from = parseCoordinatePair(points.at(0), &fromOk);
+    const GeoPoint to = parseCoordinatePair(points.at(1), &toOk);
+    if (!fromOk || !toOk)
+        addUnreadableCoordinates(m_pendingLineNumber, m_pendingLine);
+    m_airspace->addArc(m_centre, from, to, m_clockwise);
+}
+
+// DA radius, start bearing, end bearing: nautical miles and degrees.
+void OpenAirReader::buildArcFromAngles()
+{
+    const QList<QStringView> parts = QStringView(m_pendingText).split(u',');
+    double miles = 0;
+    double startDegrees = 0;
+    double endDegrees = 0;
+    if (parts.size() != 3 || !readNumber(parts.at(0), miles) || !readNumber(parts.at(1), startDegrees)
+        || !readNumber(parts.at(2), endDegrees)) {
+        addDefinitionNote();
+        return;
+    }
+    const int32_t radius = Saturating::truncToInt32(miles * CentimetresPerNauticalMile);
+    const GeoPoint from = destinationPoint(m_centre, radius, bearingFromDegrees(startDegrees));
+    const GeoPoint to = destinationPoint(m_centre, radius, bearingFromDegrees(endDegrees));
+    m_airspace->addArc(m_centre, from, to, m_clockwise);
+}
+
+// The note names the line: "   12::AC X", below any earlier comment.
+void OpenAirReader::addDefinitionNote()
+{
+    if (!m_airspace)
+        return;
+    const QString where = QString::number(m_lineNumber).rightJustified(5, u' ') + QLatin1String("::") + m_currentLine;
+    const QString comment = m_airspace->comment();
+    m_airspace->setComment(comment.isEmpty() ? where : comment + u'\n' + where);
+}
+
+// A vertex at 0/0 must never reach the device: the airspace is marked faulty and listed
+// instead of being written.
+void OpenAirReader::addUnreadableCoordinates(int lineNumber, const QString &line)
+{
+    addDefinitionNote();
+    m_airspace->addDefinitionFault(QObject::tr("line %1: coordinates not readable: %2")
+                                           .arg(QString::number(lineNumber), line));
+}

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QObject>
 #include <QString>
+#include <QStringView>
 
 // Reads an OpenAir file airspace by airspace.
 class OpenAirReader : public QObject
@@ -25,9 +26,53 @@ public:
     int parseAltitude(const QString &text);
 
 private:
+    // An arc or circle is built when the centre and its text are both known: the centre
+    // adds CentreKnown, a DA/DB text ArcText, a DC text CircleText. DirectionKnown is there
+    // from the start, so a V D= record alone never completes anything.
+    enum PendingFlag : int {
+        CentreKnown = 0x01,
+        DirectionKnown = 0x02,
+        ArcText = 0x14,
+        CircleText = 0x0E,
+        TextMask = 0x1C,
+        ArcReady = CentreKnown | DirectionKnown | ArcText,           // 0x17
+        CircleReady = CentreKnown | CircleText,                      // 0x0F
+    };
+
+    bool readLine(QStringView &line);
+    // false for TC/TO, which end the airspace.
+    bool processLine();
+    void readClass();
+    void readLimit(bool ceiling);
+    void readVariable();
+    void readPoint();
+    void buildPendingGeometry();
+    void buildCircle();
+    void buildArc();
+    void buildArcFromAngles();
+    AirspacePtr finishAirspace();
+    void addDefinitionNote();
+    void addUnreadableCoordinates(int lineNumber, const QString &line);
+
     bool m_heightsInFeet;
     bool m_isOpen = false;
     int m_lineNumber = 0;
     QString m_currentLine;
     QFile m_file;
+
+    // The whole decoded file and the read position in it.
+    QString m_text;
+    qsizetype m_position = 0;
+    // The current line trimmed, before a trailing comment was cut off.
+    QStringView m_lineAsRead;
+
+    // State of the airspace being read; it starts afresh for every airspace.
+    AirspacePtr m_airspace;
+    int m_pendingFlags = DirectionKnown;
+    GeoPoint m_centre;
+    bool m_clockwise = true;
+    QString m_pendingText;
+    bool m_pendingIsAngles = false;   // DA: radius and two bearings instead of two points
+    int m_pendingLineNumber = 0;
+    QString m_pendingLine;
 };

@@ -1,0 +1,185 @@
+#include "openair/coordinates.h"
+
+#include "openair/saturating.h"
+
+#include <QDebug>
+#include <QList>
+#include <QString>
+
+#include <cmath>
+
+Q_LOGGING_CATEGORY(lcOpenAir, "zonvert.openair", QtInfoMsg)
+
+namespace {
+
+constexpr int64_t MasPerDegree = 3600000;
+
+bool isLatitudeLetter(QChar c) { return c == u'N' || c == u'S'; }
+bool isLongitudeLetter(QChar c) { return c == u'E' || c == u'W'; }
+
+qsizetype indexOfLetter(QStringView text, bool latitude)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (latitude ? isLatitudeLetter(text[i]) : isLongitudeLetter(text[i]))
+            return i;
+    }
+    return -1;
+}
+
+// South and west count negative, wherever the letter stands.
+int hemisphereSign(QStringView text)
+{
+    for (QChar c : text) {
+        if (c == u'S' || c == u'W')
+            return -1;
+    }
+    return 1;
+}
+
+// The text without blanks and hemisphere letters; this is also what error messages show.
+QString cleaned(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        if (!c.isSpace() && !isLatitudeLetter(c) && !isLongitudeLetter(c))
+            out.append(c);
+    }
+    return out;
+}
+
+// nan and inf are numbers to the toolkit, but never a coordinate.
+bool readNumber(QStringView text, double &value)
+{
+    bool ok = false;
+    value = text.toDouble(&ok);
+    return ok && std::isfinite(value);
+}
+
+int32_t failed(const QString &message, bool *ok)
+{
+    qCDebug(lcOpenAir) << message;
+    if (ok)
+        *ok = false;
+    return 0;
+}
+
+int32_t succeeded(int32_t value, bool *ok)
+{
+    if (ok)
+        *ok = true;
+    return value;
+}
+
+} // namespace
+
+int32_t GradMinFractionString2long(QStringView text, bool *ok)
+{
+    const int sign = hemisphereSign(text);
+    const QString clean = cleaned(text);
+    const QList<QStringView> parts = QStringView(clean).split(u':');
+    const QStringView degreesText = parts.at(0);
+    const QStringView minutesText = parts.size() > 1 ? parts.at(1) : QStringView();
+    double degrees = 0;
+    double minutes = 0;
+    if (parts.size() < 2 || !readNumber(degreesText, degrees) || !readNumber(minutesText, minutes)) {
+        return failed(QStringLiteral("GradMinFractionString2long: conversion error -> %1 -- %2 | %3")
+                              .arg(clean, degreesText.toString(), minutesText.toString()),
+                      ok);
+    }
+    return succeeded(Saturating::truncToInt32((degrees * 3600000.0 + minutes * 60000.0) * sign), ok);
+}
+
+int32_t GradMinSecString2long(QStringView text, bool *ok)
+{
+    const int sign = hemisphereSign(text);
+    const QString clean = cleaned(text);
+    const QList<QStringView> parts = QStringView(clean).split(u':');
+    double degrees = 0;
+    double minutes = 0;
+    double seconds = 0;
+    if (parts.size() < 3 || !readNumber(parts.at(0), degrees) || !readNumber(parts.at(1), minutes)
+        || !readNumber(parts.at(2), seconds)) {
+        return failed(QStringLiteral("GradMinSecString2long: conversion error -> %1").arg(clean), ok);
+    }
+    // Truncated after each step, as whole milli-arc-seconds are added up.
+    const double a = std::trunc(degrees * 3600000.0);
+    const double b = std::trunc(minutes * 60000.0 + a);
+    const double c = std::trunc(seconds * 1000.0 + b);
+    return succeeded(Saturating::truncToInt32(c * sign), ok);
+}
+
+int32_t GradFraction2long(QStringView text, bool *ok)
+{
+    const int sign = hemisphereSign(text);
+    const QString clean = cleaned(text);
+    const QList<QStringView> parts = QStringView(clean).split(u'.');
+    bool wholeOk = false;
+    const int64_t whole = parts.at(0).toInt(&wholeOk);
+    bool fractionOk = true;
+    int64_t fraction = 0;
+    qsizetype digits = 0;
+    if (parts.size() > 1) {
+        fraction = parts.at(1).toInt(&fractionOk);
+        digits = parts.at(1).size();
+    }
+    if (!wholeOk || !fractionOk)
+        return failed(QStringLiteral("GradFraction2long: conversion error -> %1").arg(clean), ok);
+
+    // Leading zeros of the fraction count: 8.05 is 8 + 5/100 degrees. Beyond 18 digits
+    // the fraction adds nothing (and 10^digits no longer fits 64 bits).
+    int64_t fractionMas = 0;
+    if (digits <= 18) {
+        int64_t scale = 1;
+        for (qsizetype i = 0; i < digits; ++i)
+            scale *= 10;
+        fractionMas = fraction * MasPerDegree / scale;
+    }
+    return succeeded(Saturating::toInt32(sign * (whole * MasPerDegree + fractionMas)), ok);
+}
+
+int32_t parseCoordinate(QStringView text, bool *ok)
+{
+    const QStringView trimmed = text.trimmed();
+    const qsizetype colons = trimmed.count(u':');
+    if (colons == 1)
+        return GradMinFractionString2long(trimmed, ok);
+    if (colons == 2)
+        return GradMinSecString2long(trimmed, ok);
+    return GradFraction2long(trimmed, ok);
+}
+
+GeoPoint parseCoordinatePair(QStringView text, bool *ok)
+{
+    // Real files write hemisphere letters in lower case too.
+    const QString upper = text.toString().toUpper();
+    const qsizetype latLetter = indexOfLetter(upper, true);
+    const qsizetype lonLetter = indexOfLetter(upper, false);
+    if (latLetter == 0 || lonLetter == 0) {
+        if (ok)
+            *ok = false;
+        return GeoPoint(0, 0);
+    }
+
+    // The letter that comes first closes the first coordinate. A missing letter (-1)
+    // leaves the first part empty, which then fails to parse.
+    const bool latitudeFirst = latLetter < lonLetter;
+    QString marked = upper;
+    marked.insert((latitudeFirst ? latLetter : lonLetter) + 1, u'@');
+    const QList<QStringView> parts = QStringView(marked).trimmed().split(u'@');
+    const QStringView first = parts.at(0);
+    QStringView second = parts.size() > 1 ? parts.at(1) : QStringView();
+    // The second coordinate closes with its own letter; what follows is a remark
+    // ("... 34:49.842 E ; Should follow the border") and must not change the sign.
+    const qsizetype secondEnd = indexOfLetter(second, !latitudeFirst);
+    if (secondEnd >= 0)
+        second = second.left(secondEnd + 1);
+
+    bool latOk = false;
+    bool lonOk = false;
+    const int32_t lat = parseCoordinate(latitudeFirst ? first : second, &latOk);
+    const int32_t lon = parseCoordinate(latitudeFirst ? second : first, &lonOk);
+    if (ok)
+        *ok = latOk && lonOk && latLetter > 0 && lonLetter > 0;
+    return GeoPoint(lon, lat);
+}
