@@ -51,6 +51,12 @@ struct ConversionResult
     QStringList overLimitLines;  // "  - name hat N Segmente" lines
 };
 
+// Gives equal device names distinct endings: every name held by several airspaces
+// becomes its first 13 characters + "_" + a two-digit counter that counts from the
+// last of them. Names are handled in order of first appearance, each against the names
+// as already changed.
+void makeDeviceNamesUnique(QStringList &deviceNames);
+
 // One complete conversion of an OpenAir file into a kaf file.
 class ConversionRun
 {

@@ -1,0 +1,279 @@
+#include "app/conversionrun.h"
+
+#include "app/outputfile.h"
+#include "openair/openairreader.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QLoggingCategory>
+#include <QObject>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+#include <vector>
+
+// Quiet unless enabled, e.g. QT_LOGGING_RULES="zonvert.conversion.debug=true".
+Q_LOGGING_CATEGORY(lcConversion, "zonvert.conversion", QtInfoMsg)
+
+namespace {
+
+// The instrument refuses outlines with more corner points than this.
+constexpr int MaxSegments = 100;
+// Room for "_NN" within the instrument's 16 characters.
+constexpr int DeviceNameBaseLength = 13;
+
+const QString CrLf = QStringLiteral("\r\n");
+
+// Latin-1 bytes; every character that Latin-1 cannot hold becomes one "?", also a
+// character written as a surrogate pair.
+QByteArray toLatin1Text(const QString &text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < 0x100) {
+            bytes.append(static_cast<char>(c));
+            continue;
+        }
+        if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(text.at(i + 1).unicode()))
+            ++i;
+        bytes.append('?');
+    }
+    return bytes;
+}
+
+int saturatedInt(double value)
+{
+    if (value >= static_cast<double>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    if (value <= static_cast<double>(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(value); // truncates toward zero
+}
+
+int warningDistanceCm(const ConversionOptions &options)
+{
+    if (options.distanceInMetres) {
+        const qint64 cm = static_cast<qint64>(options.warningDistance) * 100;
+        return static_cast<int>(std::clamp<qint64>(cm, std::numeric_limits<int>::min(),
+                                                    std::numeric_limits<int>::max()));
+    }
+    return saturatedInt(options.warningDistance * 100.0 / 3.2808399);
+}
+
+// Overwriting goes through a save file, so an existing file stays whole until the new
+// one is complete; appending writes unbuffered, so each failing write shows at once,
+// and a failed append cuts the file back to what it held before.
+class OutputTarget
+{
+public:
+    bool open(const QString &fileName, bool append)
+    {
+        if (!append) {
+            m_saveFile = std::make_unique<QSaveFile>(fileName);
+            return m_saveFile->open(QIODevice::WriteOnly);
+        }
+        m_appendFile = std::make_unique<QFile>(fileName);
+        if (!m_appendFile->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+            return false;
+        m_originalSize = m_appendFile->size();
+        return true;
+    }
+
+    bool write(const QByteArray &bytes)
+    {
+        QFileDevice *device = m_saveFile ? static_cast<QFileDevice *>(m_saveFile.get()) : m_appendFile.get();
+        return device->write(bytes) == bytes.size();
+    }
+
+    bool finish()
+    {
+        if (m_saveFile)
+            return m_saveFile->commit();
+        if (!m_appendFile->flush())
+            return false;
+        m_appendFile->close();
+        return m_appendFile->error() == QFileDevice::NoError;
+    }
+
+    void discard()
+    {
+        if (m_saveFile) {
+            m_saveFile->cancelWriting();
+            return;
+        }
+        if (m_appendFile->isOpen() || m_appendFile->open(QIODevice::ReadWrite)) {
+            if (!m_appendFile->isSequential())
+                m_appendFile->resize(m_originalSize);
+        }
+        m_appendFile->close();
+    }
+
+private:
+    std::unique_ptr<QSaveFile> m_saveFile;
+    std::unique_ptr<QFile> m_appendFile;
+    qint64 m_originalSize = 0;
+};
+
+QString reportText(const QString &heading, QStringList lines)
+{
+    lines.first().prepend(heading);
+    lines.last().append(QObject::tr("\nbitte bereinigen Sie diese.\n"));
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+void makeDeviceNamesUnique(QStringList &deviceNames)
+{
+    // Positions holding each name, so that every name is counted without a scan of all
+    // airspaces; renamed positions move to the bucket of their new name at once.
+    QHash<QString, std::vector<qsizetype>> holders;
+    QStringList distinct;
+    for (qsizetype i = 0; i < deviceNames.size(); ++i) {
+        std::vector<qsizetype> &positions = holders[deviceNames.at(i)];
+        if (positions.empty())
+            distinct.append(deviceNames.at(i));
+        positions.push_back(i);
+    }
+
+    for (const QString &name : std::as_const(distinct)) {
+        const auto it = holders.find(name);
+        if (it == holders.end() || it->size() < 2)
+            continue;
+        std::vector<qsizetype> positions = std::move(*it);
+        holders.erase(it);
+        std::sort(positions.begin(), positions.end());
+
+        const QString base = name.left(DeviceNameBaseLength);
+        int counter = 1;
+        for (auto p = positions.rbegin(); p != positions.rend(); ++p, ++counter) {
+            // One arg() call for both, so a "%1" inside the base stays as it is.
+            const QString newName = QStringLiteral("%1_%2").arg(
+                base, QStringLiteral("%1").arg(counter, 2, 10, QLatin1Char('0')));
+            deviceNames[*p] = newName;
+            holders[newName].push_back(*p);
+        }
+    }
+}
+
+ConversionResult ConversionRun::run(const ConversionOptions &options)
+{
+    ConversionResult result;
+    const QString &inputFileName = options.inputFileName;
+    result.outputFileName = OutputFile::completeFileName(options.outputText, inputFileName);
+    result.outputTextFilled = options.outputText.isEmpty();
+    const QString &outputFileName = result.outputFileName;
+    const QString errorTitle = QObject::tr("FEHLER");
+
+    const auto inputError = [&] {
+        m_ui.error(errorTitle, QObject::tr("Die Datei %1 konnte nicht geöffnet werden.").arg(inputFileName));
+        result.outcome = ConversionResult::Outcome::InputError;
+        return result;
+    };
+    const auto outputError = [&] {
+        m_ui.error(errorTitle, QObject::tr("Die Datei %1 konnte nicht geschrieben werden.").arg(outputFileName));
+        result.outcome = ConversionResult::Outcome::OutputError;
+        return result;
+    };
+
+    // A directory counts as existing here; the reader then fails to open it.
+    if (!QFileInfo::exists(inputFileName))
+        return inputError();
+
+    bool append = false;
+    if (QFileInfo::exists(outputFileName)) {
+        switch (m_ui.askExistingOutput(outputFileName)) {
+        case ConversionUi::ExistingOutput::Abort:
+            result.outcome = ConversionResult::Outcome::Aborted;
+            return result;
+        case ConversionUi::ExistingOutput::Append:
+            append = true;
+            break;
+        case ConversionUi::ExistingOutput::Overwrite:
+            break;
+        }
+    }
+
+    // Everything is read before anything is written: the renaming needs every name.
+    std::vector<AirspacePtr> kept;
+    {
+        OpenAirReader reader(options.heightsInFeet);
+        if (!reader.open(inputFileName))
+            return inputError();
+        while (AirspacePtr airspace = reader.nextAirspace()) {
+            if (airspace->segmentCount() == 0) {
+                qCDebug(lcConversion).noquote().nospace() << "ERROR :: \"" << airspace->name() << '"';
+                continue;
+            }
+            kept.push_back(std::move(airspace));
+        }
+        reader.close();
+    }
+    result.keptCount = static_cast<int>(kept.size());
+
+    QStringList deviceNames;
+    deviceNames.reserve(result.keptCount);
+    for (const AirspacePtr &airspace : kept)
+        deviceNames.append(airspace->deviceName());
+    makeDeviceNamesUnique(deviceNames);
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        const QString &name = deviceNames.at(static_cast<qsizetype>(i));
+        if (kept[i]->deviceName() != name)
+            kept[i]->setDeviceName(name);
+    }
+
+    OutputTarget output;
+    if (!output.open(outputFileName, append))
+        return outputError();
+
+    const int warningCm = warningDistanceCm(options);
+    const QDate date = options.date.isValid() ? options.date : QDate::currentDate();
+    bool written = output.write(toLatin1Text(OutputFile::bannerText(inputFileName, date)));
+
+    for (const AirspacePtr &airspace : kept) {
+        if (!written)
+            break;
+        // Closing comes first, so the closing line counts against the limit.
+        if (options.closeOutlines && !airspace->isClosed())
+            airspace->closeOutline();
+        const int segmentCount = airspace->segmentCount();
+        if (segmentCount > MaxSegments) {
+            result.overLimitLines.append(
+                QObject::tr("  - %1 hat %2 Segmente").arg(airspace->name(), QString::number(segmentCount)));
+            continue;
+        }
+        const QStringList record = airspace->deviceRecord(warningCm);
+        if (record.size() == 1) {
+            result.faultyLines.append(QObject::tr("  - %1  -- %2").arg(airspace->name(), airspace->errorText()));
+            continue;
+        }
+        written = output.write(toLatin1Text(record.join(CrLf) + CrLf + CrLf));
+        if (written)
+            ++result.writtenCount;
+    }
+
+    if (!written || !output.finish()) {
+        output.discard();
+        return outputError();
+    }
+
+    if (!result.faultyLines.isEmpty())
+        m_ui.warning(errorTitle,
+                     reportText(QObject::tr("Die folgenden Lufträume haben Fehler:\n\n"), result.faultyLines));
+    if (!result.overLimitLines.isEmpty())
+        m_ui.warning(errorTitle, reportText(QObject::tr("Die folgenden Lufträume haben zu viele Eckpunkte:\n\n"),
+                                            result.overLimitLines));
+
+    m_ui.information(QObject::tr("Umwandlung abgeschlossen"),
+                     QObject::tr("Umwandlung der Datei %1\nnach %2 erfolgreich\n\n%3/%4 Lufträume umgewandelt.")
+                         .arg(inputFileName, outputFileName, QString::number(result.writtenCount),
+                              QString::number(result.keptCount)));
+    result.outcome = ConversionResult::Outcome::Finished;
+    return result;
+}
