@@ -1,6 +1,132 @@
 #include "model/airspace.h"
+#include "output/devicetext.h"
+#include "output/longlines.h"
 
-QStringList Airspace::deviceRecord(int) { return {}; }
-QString Airspace::errorText() const { return {}; }
-QString Airspace::deviceTypeText() const { return {}; }
-QStringList AirspaceSegment::deviceLines(bool) const { return {}; }
+#include <algorithm>
+
+namespace {
+
+// A warning distance of 0 is written as 200 m.
+constexpr int DefaultWarningMetres = 200;
+
+QString classLetter(int airspaceClass)
+{
+    switch (airspaceClass) {
+    case Restricted: return QStringLiteral("R");
+    case Danger: return QStringLiteral("Q");
+    case Prohibited: return QStringLiteral("P");
+    case ClassA: return QStringLiteral("A");
+    case ClassB: return QStringLiteral("B");
+    case ClassC: return QStringLiteral("C");
+    case ClassD: return QStringLiteral("D");
+    case GliderProhibited: return QStringLiteral("GP");
+    case CTR: return QStringLiteral("CTR");
+    case WaveWindow: return QStringLiteral("W");
+    default: return QStringLiteral("R");   // Special and unknown values count as restricted
+    }
+}
+
+// The outline keeps at least one segment once zero-length lines are gone.
+bool hasExtent(const SegmentList &segments)
+{
+    return std::any_of(segments.begin(), segments.end(), [](const SegmentPtr &segment) {
+        return segment->kind() != Line || segment->startPoint() != segment->endPoint();
+    });
+}
+
+} // namespace
+
+QStringList Airspace::deviceRecord(int warningDistanceCm)
+{
+    if (!isFinished())
+        finishDefinition();
+    // An outline without extent would give a record without any boundary.
+    if (hasDefinitionError() || !hasExtent(m_segments))
+        return QStringList{QString()};
+
+    const SegmentList working = splitLongLines(m_segments);
+
+    QStringList lines;
+    lines.reserve(qsizetype(9 + m_arTexts.size() + 3 * working.size()));
+    lines.append(QStringLiteral("AC ") + classLetter(m_airspaceClass));
+    lines.append(QStringLiteral("AT ") + deviceTypeText());
+    lines.append(QStringLiteral("AD ") + m_adText);
+    lines.append(QStringLiteral("AN ") + toDeviceText(m_deviceName));
+    lines.append(QStringLiteral("AL ") + deviceMetreText(m_floor));
+    lines.append(QStringLiteral("AH ") + deviceMetreText(m_ceiling));
+    if (m_arTexts.isEmpty()) {
+        lines.append(QStringLiteral("AR1 "));
+    } else {
+        for (qsizetype i = 0; i < m_arTexts.size(); ++i)
+            lines.append(QStringLiteral("AR") + QString::number(i + 1) + QLatin1Char(' ') + m_arTexts.at(i));
+    }
+    lines.append(QStringLiteral("WD ")
+                 + (warningDistanceCm == 0 ? QString::number(DefaultWarningMetres)
+                                           : deviceMetreText(warningDistanceCm)));
+    lines.append(QStringLiteral("CO ") + toDeviceText(m_comment));
+
+    bool isFirst = true;
+    for (const SegmentPtr &segment : working) {
+        lines.append(segment->deviceLines(isFirst));
+        isFirst = false;
+    }
+    return lines;
+}
+
+QString Airspace::errorText() const
+{
+    QStringList pieces = m_definitionFaults;
+    if (!hasExtent(m_segments))
+        pieces.append(QObject::tr("outline has no extent: all its points are the same"));
+    if (m_hasDefinitionError) {
+        for (std::size_t i = 0; i < m_segments.size(); ++i) {
+            const QString text = m_segments[i]->errorText();
+            if (!text.isEmpty())
+                pieces.append(QObject::tr("segment %1 : ").arg(i + 1) + text);
+        }
+    }
+    return pieces.join(QStringLiteral(" - "));
+}
+
+QString Airspace::deviceTypeText() const
+{
+    switch (m_typeFlags) {
+    case 0x0001: return QStringLiteral("D");
+    case 0x0002: return QStringLiteral("AWY");
+    case 0x0004: return QStringLiteral("FIZ");
+    case 0x0008: return QStringLiteral("CTR");
+    case 0x0010: return QStringLiteral("TMA");
+    case 0x0020: return QStringLiteral("R");
+    case 0x0040: return QStringLiteral("TSA");
+    case 0x0080: return QStringLiteral("VZ");
+    case 0x0100: return QStringLiteral("FLF");
+    case 0x0200: return QStringLiteral("HPO");
+    case 0x0400: return QStringLiteral("GG");
+    case 0x0800: return QStringLiteral("HI");
+    case 0x1000: return QStringLiteral("SZ");
+    case 0x2000: return QStringLiteral("BB");
+    case 0x4000: return QStringLiteral("W");
+    default: return QString();   // none, or several types at once
+    }
+}
+
+QStringList AirspaceSegment::deviceLines(bool isFirst) const
+{
+    if (m_kind == Line) {
+        QString end = QStringLiteral("DP ");
+        appendDeviceCoordinateText(end, m_endPoint);
+        if (!isFirst)
+            return QStringList{end};
+        QString start = QStringLiteral("DP ");
+        appendDeviceCoordinateText(start, m_startPoint);
+        return QStringList{start, end};
+    }
+    QString centre = QStringLiteral("V X=");
+    appendDeviceCoordinateText(centre, m_centrePoint);
+    QString ends = QStringLiteral("DB ");
+    ends.reserve(60);
+    appendDeviceCoordinateText(ends, m_startPoint);
+    ends.append(QLatin1String(" , "));
+    appendDeviceCoordinateText(ends, m_endPoint);
+    return QStringList{m_clockwise ? QStringLiteral("V D=+") : QStringLiteral("V D=-"), centre, ends};
+}
