@@ -119,6 +119,11 @@ bool OpenAirReader::open(const QString &fileName)
     // Files come in UTF-8 (with or without byte-order mark) and in Latin-1; only a file
     // that is valid UTF-8 throughout is read as UTF-8.
     const QByteArray bytes = m_file.readAll();
+    // A file that opens but cannot be read (an I/O error) must not pass for an empty one.
+    if (m_file.error() != QFileDevice::NoError) {
+        close();
+        return false;
+    }
     QByteArrayView body(bytes);
     if (body.startsWith("\xEF\xBB\xBF"))
         body = body.sliced(3);
