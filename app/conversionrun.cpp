@@ -74,14 +74,20 @@ class OutputTarget
 public:
     bool open(const QString &fileName, bool append)
     {
-        if (!append) {
+        const QFileInfo existing(fileName);
+        // A save file renames its new file over the target, which would put a plain file
+        // in the place of a device (/dev/null, /dev/full, a terminal): those are written
+        // directly, and there is nothing to restore on failure.
+        const bool device = existing.exists() && !existing.isFile() && !existing.isDir();
+        if (!append && !device) {
             m_saveFile = std::make_unique<QSaveFile>(fileName);
             return m_saveFile->open(QIODevice::WriteOnly);
         }
         m_appendFile = std::make_unique<QFile>(fileName);
-        if (!m_appendFile->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        const QIODevice::OpenMode mode = append ? QIODevice::Append : QIODevice::OpenMode();
+        if (!m_appendFile->open(QIODevice::WriteOnly | mode | QIODevice::Unbuffered))
             return false;
-        m_originalSize = m_appendFile->size();
+        m_originalSize = device ? -1 : m_appendFile->size();
         return true;
     }
 
@@ -108,7 +114,7 @@ public:
             return;
         }
         if (m_appendFile->isOpen() || m_appendFile->open(QIODevice::ReadWrite)) {
-            if (!m_appendFile->isSequential())
+            if (m_originalSize >= 0 && !m_appendFile->isSequential())
                 m_appendFile->resize(m_originalSize);
         }
         m_appendFile->close();
