@@ -48,9 +48,40 @@ QString cleaned(QStringView text)
     return out;
 }
 
+// Plain decimals ("47", "30.5", "31.") are nearly all there is. With at most 15 digits the
+// value is one correctly rounded division of two exact doubles, the same result as the
+// toolkit's conversion, which is much slower; everything else goes to the toolkit.
+bool readPlainDecimal(QStringView text, double &value)
+{
+    static constexpr double powersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    int64_t mantissa = 0;
+    int digits = 0;
+    int fractionDigits = -1;
+    for (QChar c : text) {
+        if (c >= u'0' && c <= u'9') {
+            if (++digits > 15)
+                return false;
+            mantissa = mantissa * 10 + (c.unicode() - u'0');
+            if (fractionDigits >= 0)
+                ++fractionDigits;
+        } else if (c == u'.' && fractionDigits < 0) {
+            fractionDigits = 0;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0)
+        return false;
+    value = double(mantissa) / powersOfTen[qMax(fractionDigits, 0)];
+    return true;
+}
+
 // nan and inf are numbers to the toolkit, but never a coordinate.
 bool readNumber(QStringView text, double &value)
 {
+    if (readPlainDecimal(text, value))
+        return true;
     bool ok = false;
     value = text.toDouble(&ok);
     return ok && std::isfinite(value);
@@ -180,6 +211,6 @@ GeoPoint parseCoordinatePair(QStringView text, bool *ok)
     const int32_t lat = parseCoordinate(latitudeFirst ? first : second, &latOk);
     const int32_t lon = parseCoordinate(latitudeFirst ? second : first, &lonOk);
     if (ok)
-        *ok = latOk && lonOk && latLetter > 0 && lonLetter > 0;
+        *ok = latOk && lonOk;
     return GeoPoint(lon, lat);
 }
