@@ -59,18 +59,18 @@ int usageError(const QString &message)
 // 64-bit range saturates instead of being refused: it ends in the spin box range anyway.
 bool parseWholeNumber(const QString &text, qint64 *value)
 {
-    static const QRegularExpression number(QStringLiteral("^\\s*([+-]?)(\\d+)\\s*$"));
+    static const QRegularExpression number(QStringLiteral("^\\s*([+-]?)([0-9]+)\\s*$"));
     const QRegularExpressionMatch match = number.match(text);
     if (!match.hasMatch())
         return false;
     constexpr qint64 Limit = qint64(1) << 60;
     qint64 magnitude = 0;
     for (const QChar digit : match.capturedView(2)) {
-        magnitude = magnitude * 10 + digit.digitValue();
-        if (magnitude >= Limit) {
+        if (magnitude >= Limit / 10) {
             magnitude = Limit;
             break;
         }
+        magnitude = magnitude * 10 + digit.digitValue();
     }
     *value = match.capturedView(1) == QLatin1String("-") ? -magnitude : magnitude;
     return true;
