@@ -1,0 +1,23 @@
+# The window runs conversions through the shared conversion run.
+if(NOT TARGET zonvert_run)
+  message(WARNING "zonvert_run is missing; the desktop program is not built")
+  return()
+endif()
+
+# The window, its form, settings and command line, as a library that the tests share.
+add_library(zonvert_gui STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/mainwindow.h ${CMAKE_CURRENT_LIST_DIR}/mainwindow.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mainwindow.ui
+  ${CMAKE_CURRENT_LIST_DIR}/messageboxui.h ${CMAKE_CURRENT_LIST_DIR}/messageboxui.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/settings.h ${CMAKE_CURRENT_LIST_DIR}/settings.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/commandline.h ${CMAKE_CURRENT_LIST_DIR}/commandline.cpp
+  ${CMAKE_SOURCE_DIR}/resources/zonvert.qrc
+)
+target_include_directories(zonvert_gui PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(zonvert_gui PUBLIC zonvert_run Qt6::Widgets)
+
+add_executable(zonvert WIN32 ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
+target_link_libraries(zonvert PRIVATE zonvert_gui)
+
+include(GNUInstallDirs)
+install(TARGETS zonvert RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -1,0 +1,232 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>openAir to KAF Konverter</source>
+        <translation>OpenAir to KAF Converter</translation>
+    </message>
+    <message>
+        <source>OpenAir Datei</source>
+        <translation>OpenAir file</translation>
+    </message>
+    <message>
+        <source>&amp;Datei</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>Basis Einheit für Höhen</source>
+        <translation>Base unit for heights</translation>
+    </message>
+    <message>
+        <source>Meter [m]</source>
+        <translation>Metres [m]</translation>
+    </message>
+    <message>
+        <source>Fuss [ft]</source>
+        <translation>Feet [ft]</translation>
+    </message>
+    <message>
+        <source>KAF Datei</source>
+        <translation>KAF file</translation>
+    </message>
+    <message>
+        <source>D&amp;atei</source>
+        <translation>F&amp;ile</translation>
+    </message>
+    <message>
+        <source>Lufträume automatisch Schliessen</source>
+        <translation>Close airspaces automatically</translation>
+    </message>
+    <message>
+        <source>Warn Abstand</source>
+        <translation>Warning distance</translation>
+    </message>
+    <message>
+        <source>&amp;Umwandeln</source>
+        <translation>&amp;Convert</translation>
+    </message>
+    <message>
+        <source>&amp;Beenden</source>
+        <translation>&amp;Quit</translation>
+    </message>
+    <message>
+        <source>OpenAir (*.txt);;Korvel Airspace Formated (*.kaf)</source>
+        <translation>OpenAir (*.txt);;Korvel Airspace Formated (*.kaf)</translation>
+    </message>
+    <message>
+        <source>Korvel Airspace Formated (*.kaf)</source>
+        <translation>Korvel Airspace Formated (*.kaf)</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Aufruf: zonvert-cli -in &lt;name&gt; [-out &lt;name&gt;] [-wm &lt;zahl&gt; | -wf &lt;zahl&gt;] [-hf] [-close] [-append] [-h]
+
+Wandelt eine OpenAir-Datei in eine kaf-Luftraumdatei um.
+
+  -in &lt;name&gt;    Name und Pfad der umzuwandelnden Datei.
+  -out &lt;name&gt;   Name und Pfad der Ausgabedatei oder ein Verzeichnis; ohne Angabe
+                der Name der Eingabedatei mit der Endung .kaf.
+  -wm &lt;zahl&gt;    Warndistanz in Metern (0 bis 10000; ohne Angabe oder 0: 400).
+  -wf &lt;zahl&gt;    Warndistanz in Fuss (wird in Meter umgerechnet).
+  -hf           Höhen ohne Einheit sind Fuss (sonst Meter).
+  -close        Offene Umrisse schließen.
+  -append       An eine bestehende Ausgabedatei anhängen (sonst wird sie ersetzt).
+  -h, -help     Diese Hilfe anzeigen.
+
+Rückgabewert: 0 alle Lufträume geschrieben, 3 einige nicht geschrieben,
+2 Dateifehler, 1 Aufruffehler.
+</source>
+        <translation>Usage: zonvert-cli -in &lt;name&gt; [-out &lt;name&gt;] [-wm &lt;number&gt; | -wf &lt;number&gt;] [-hf] [-close] [-append] [-h]
+
+Converts an OpenAir file into a kaf airspace file.
+
+  -in &lt;name&gt;    Name and path of the file to convert.
+  -out &lt;name&gt;   Name and path of the output file, or a folder; if omitted,
+                the input file&apos;s name with the extension .kaf.
+  -wm &lt;number&gt;  Warning distance in metres (0 to 10000; omitted or 0: 400).
+  -wf &lt;number&gt;  Warning distance in feet (converted to metres).
+  -hf           Heights without a unit are feet (otherwise metres).
+  -close        Close open outlines.
+  -append       Append to an existing output file (otherwise it is replaced).
+  -h, -help     Show this help.
+
+Exit code: 0 all airspaces written, 3 some not written,
+2 file error, 1 usage error.
+</translation>
+    </message>
+    <message>
+        <source>Unbekannte Option: %1</source>
+        <translation>Unknown option: %1</translation>
+    </message>
+    <message>
+        <source>Der Option %1 fehlt ihr Wert.</source>
+        <translation>The option %1 is missing its value.</translation>
+    </message>
+    <message>
+        <source>Keine ganze Zahl für %1: %2</source>
+        <translation>Not a whole number for %1: %2</translation>
+    </message>
+    <message>
+        <source>Keine Eingabedatei angegeben (-in).</source>
+        <translation>No input file given (-in).</translation>
+    </message>
+    <message>
+        <source>Zonvert Hilfe</source>
+        <translation>Zonvert Help</translation>
+    </message>
+    <message>
+        <source>Die folgenden Parameter werden unterstützt:
+
+  -in	&lt;name&gt;	Name und Pfad der umzuwandelnden Datei.
+  -out	&lt;name&gt;	Name und Pfad der Ausgabedatei.
+  -wm	&lt;zahl&gt;	Warndistanz in Metern.
+  -wf	&lt;zahl&gt;	Warndistanz in Fuss (wird in Meter umgerechnet).
+</source>
+        <translation>The following parameters are supported:
+
+  -in	&lt;name&gt;	Name and path of the file to convert.
+  -out	&lt;name&gt;	Name and path of the output file.
+  -wm	&lt;number&gt;	Warning distance in metres.
+  -wf	&lt;number&gt;	Warning distance in feet (converted to metres).
+</translation>
+    </message>
+    <message>
+        <source>
+bitte bereinigen Sie diese.
+</source>
+        <translation>
+please correct them.
+</translation>
+    </message>
+    <message>
+        <source>FEHLER</source>
+        <translation>ERROR</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 konnte nicht geöffnet werden.</source>
+        <translation>The file %1 could not be opened.</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 konnte nicht geschrieben werden.</source>
+        <translation>The file %1 could not be written.</translation>
+    </message>
+    <message>
+        <source>  - %1 hat %2 Segmente</source>
+        <translation>  - %1 has %2 segments</translation>
+    </message>
+    <message>
+        <source>  - %1  -- %2</source>
+        <translation>  - %1  -- %2</translation>
+    </message>
+    <message>
+        <source>Die folgenden Lufträume haben Fehler:
+
+</source>
+        <translation>The following airspaces have errors:
+
+</translation>
+    </message>
+    <message>
+        <source>Die folgenden Lufträume haben zu viele Eckpunkte:
+
+</source>
+        <translation>The following airspaces have too many vertices:
+
+</translation>
+    </message>
+    <message>
+        <source>Umwandlung abgeschlossen</source>
+        <translation>Conversion complete</translation>
+    </message>
+    <message>
+        <source>Umwandlung der Datei %1
+nach %2 erfolgreich
+
+%3/%4 Lufträume umgewandelt.</source>
+        <translation>Conversion of the file %1
+to %2 succeeded
+
+%3/%4 airspaces converted.</translation>
+    </message>
+    <message>
+        <source>Datei existiert bereits</source>
+        <translation>File already exists</translation>
+    </message>
+    <message>
+        <source>Soll die Datei %1 überschrieben oder ergänzt werden?</source>
+        <translation>Should the file %1 be overwritten or appended to?</translation>
+    </message>
+    <message>
+        <source> &amp;Anhängen </source>
+        <translation> &amp;Append </translation>
+    </message>
+    <message>
+        <source> &amp;Überschreiben </source>
+        <translation> &amp;Overwrite </translation>
+    </message>
+    <message>
+        <source>radius difference &gt; 0.2[nm]</source>
+        <translation>radius difference &gt; 0.2[nm]</translation>
+    </message>
+    <message>
+        <source>outline has no extent: all its points are the same</source>
+        <translation>outline has no extent: all its points are the same</translation>
+    </message>
+    <message>
+        <source>segment %1 : </source>
+        <translation>segment %1 : </translation>
+    </message>
+    <message>
+        <source>line %1: arc or circle without a centre: %2</source>
+        <translation>line %1: arc or circle without a centre: %2</translation>
+    </message>
+    <message>
+        <source>line %1: coordinates not readable: %2</source>
+        <translation>line %1: coordinates not readable: %2</translation>
+    </message>
+</context>
+</TS>

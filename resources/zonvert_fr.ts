@@ -1,0 +1,232 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr_FR">
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>openAir to KAF Konverter</source>
+        <translation>Convertisseur OpenAir vers KAF</translation>
+    </message>
+    <message>
+        <source>OpenAir Datei</source>
+        <translation>Fichier OpenAir</translation>
+    </message>
+    <message>
+        <source>&amp;Datei</source>
+        <translation>&amp;Fichier</translation>
+    </message>
+    <message>
+        <source>Basis Einheit für Höhen</source>
+        <translation>Unité de base des hauteurs</translation>
+    </message>
+    <message>
+        <source>Meter [m]</source>
+        <translation>Mètres [m]</translation>
+    </message>
+    <message>
+        <source>Fuss [ft]</source>
+        <translation>Pieds [ft]</translation>
+    </message>
+    <message>
+        <source>KAF Datei</source>
+        <translation>Fichier KAF</translation>
+    </message>
+    <message>
+        <source>D&amp;atei</source>
+        <translation>F&amp;ichier</translation>
+    </message>
+    <message>
+        <source>Lufträume automatisch Schliessen</source>
+        <translation>Fermer automatiquement les espaces aériens</translation>
+    </message>
+    <message>
+        <source>Warn Abstand</source>
+        <translation>Distance d&apos;alerte</translation>
+    </message>
+    <message>
+        <source>&amp;Umwandeln</source>
+        <translation>&amp;Convertir</translation>
+    </message>
+    <message>
+        <source>&amp;Beenden</source>
+        <translation>&amp;Quitter</translation>
+    </message>
+    <message>
+        <source>OpenAir (*.txt);;Korvel Airspace Formated (*.kaf)</source>
+        <translation>OpenAir (*.txt);;Korvel Airspace Formated (*.kaf)</translation>
+    </message>
+    <message>
+        <source>Korvel Airspace Formated (*.kaf)</source>
+        <translation>Korvel Airspace Formated (*.kaf)</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Aufruf: zonvert-cli -in &lt;name&gt; [-out &lt;name&gt;] [-wm &lt;zahl&gt; | -wf &lt;zahl&gt;] [-hf] [-close] [-append] [-h]
+
+Wandelt eine OpenAir-Datei in eine kaf-Luftraumdatei um.
+
+  -in &lt;name&gt;    Name und Pfad der umzuwandelnden Datei.
+  -out &lt;name&gt;   Name und Pfad der Ausgabedatei oder ein Verzeichnis; ohne Angabe
+                der Name der Eingabedatei mit der Endung .kaf.
+  -wm &lt;zahl&gt;    Warndistanz in Metern (0 bis 10000; ohne Angabe oder 0: 400).
+  -wf &lt;zahl&gt;    Warndistanz in Fuss (wird in Meter umgerechnet).
+  -hf           Höhen ohne Einheit sind Fuss (sonst Meter).
+  -close        Offene Umrisse schließen.
+  -append       An eine bestehende Ausgabedatei anhängen (sonst wird sie ersetzt).
+  -h, -help     Diese Hilfe anzeigen.
+
+Rückgabewert: 0 alle Lufträume geschrieben, 3 einige nicht geschrieben,
+2 Dateifehler, 1 Aufruffehler.
+</source>
+        <translation>Usage : zonvert-cli -in &lt;nom&gt; [-out &lt;nom&gt;] [-wm &lt;nombre&gt; | -wf &lt;nombre&gt;] [-hf] [-close] [-append] [-h]
+
+Convertit un fichier OpenAir en fichier d&apos;espaces aériens kaf.
+
+  -in &lt;nom&gt;     Nom et chemin du fichier à convertir.
+  -out &lt;nom&gt;    Nom et chemin du fichier de sortie, ou un dossier ; par défaut,
+                le nom du fichier d&apos;entrée avec l&apos;extension .kaf.
+  -wm &lt;nombre&gt;  Distance d&apos;alerte en mètres (0 à 10000 ; absente ou 0 : 400).
+  -wf &lt;nombre&gt;  Distance d&apos;alerte en pieds (convertie en mètres).
+  -hf           Les hauteurs sans unité sont en pieds (sinon en mètres).
+  -close        Fermer les contours ouverts.
+  -append       Ajouter à un fichier de sortie existant (sinon il est remplacé).
+  -h, -help     Afficher cette aide.
+
+Code de retour : 0 tous les espaces aériens écrits, 3 certains non écrits,
+2 erreur de fichier, 1 erreur d&apos;utilisation.
+</translation>
+    </message>
+    <message>
+        <source>Unbekannte Option: %1</source>
+        <translation>Option inconnue : %1</translation>
+    </message>
+    <message>
+        <source>Der Option %1 fehlt ihr Wert.</source>
+        <translation>Il manque la valeur de l&apos;option %1.</translation>
+    </message>
+    <message>
+        <source>Keine ganze Zahl für %1: %2</source>
+        <translation>Pas un nombre entier pour %1 : %2</translation>
+    </message>
+    <message>
+        <source>Keine Eingabedatei angegeben (-in).</source>
+        <translation>Aucun fichier d&apos;entrée indiqué (-in).</translation>
+    </message>
+    <message>
+        <source>Zonvert Hilfe</source>
+        <translation>Aide de Zonvert</translation>
+    </message>
+    <message>
+        <source>Die folgenden Parameter werden unterstützt:
+
+  -in	&lt;name&gt;	Name und Pfad der umzuwandelnden Datei.
+  -out	&lt;name&gt;	Name und Pfad der Ausgabedatei.
+  -wm	&lt;zahl&gt;	Warndistanz in Metern.
+  -wf	&lt;zahl&gt;	Warndistanz in Fuss (wird in Meter umgerechnet).
+</source>
+        <translation>Les paramètres suivants sont pris en charge :
+
+  -in	&lt;nom&gt;	Nom et chemin du fichier à convertir.
+  -out	&lt;nom&gt;	Nom et chemin du fichier de sortie.
+  -wm	&lt;nombre&gt;	Distance d&apos;alerte en mètres.
+  -wf	&lt;nombre&gt;	Distance d&apos;alerte en pieds (convertie en mètres).
+</translation>
+    </message>
+    <message>
+        <source>
+bitte bereinigen Sie diese.
+</source>
+        <translation>
+veuillez les corriger.
+</translation>
+    </message>
+    <message>
+        <source>FEHLER</source>
+        <translation>ERREUR</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 konnte nicht geöffnet werden.</source>
+        <translation>Le fichier %1 n&apos;a pas pu être ouvert.</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 konnte nicht geschrieben werden.</source>
+        <translation>Le fichier %1 n&apos;a pas pu être écrit.</translation>
+    </message>
+    <message>
+        <source>  - %1 hat %2 Segmente</source>
+        <translation>  - %1 a %2 segments</translation>
+    </message>
+    <message>
+        <source>  - %1  -- %2</source>
+        <translation>  - %1  -- %2</translation>
+    </message>
+    <message>
+        <source>Die folgenden Lufträume haben Fehler:
+
+</source>
+        <translation>Les espaces aériens suivants contiennent des erreurs :
+
+</translation>
+    </message>
+    <message>
+        <source>Die folgenden Lufträume haben zu viele Eckpunkte:
+
+</source>
+        <translation>Les espaces aériens suivants ont trop de sommets :
+
+</translation>
+    </message>
+    <message>
+        <source>Umwandlung abgeschlossen</source>
+        <translation>Conversion terminée</translation>
+    </message>
+    <message>
+        <source>Umwandlung der Datei %1
+nach %2 erfolgreich
+
+%3/%4 Lufträume umgewandelt.</source>
+        <translation>Conversion du fichier %1
+vers %2 réussie
+
+%3/%4 espaces aériens convertis.</translation>
+    </message>
+    <message>
+        <source>Datei existiert bereits</source>
+        <translation>Le fichier existe déjà</translation>
+    </message>
+    <message>
+        <source>Soll die Datei %1 überschrieben oder ergänzt werden?</source>
+        <translation>Faut-il écraser le fichier %1 ou le compléter ?</translation>
+    </message>
+    <message>
+        <source> &amp;Anhängen </source>
+        <translation> &amp;Ajouter </translation>
+    </message>
+    <message>
+        <source> &amp;Überschreiben </source>
+        <translation> &amp;Écraser </translation>
+    </message>
+    <message>
+        <source>radius difference &gt; 0.2[nm]</source>
+        <translation>différence de rayon &gt; 0.2[nm]</translation>
+    </message>
+    <message>
+        <source>outline has no extent: all its points are the same</source>
+        <translation>le contour n&apos;a pas d&apos;étendue : tous ses points sont identiques</translation>
+    </message>
+    <message>
+        <source>segment %1 : </source>
+        <translation>segment %1 : </translation>
+    </message>
+    <message>
+        <source>line %1: arc or circle without a centre: %2</source>
+        <translation>ligne %1 : arc ou cercle sans centre : %2</translation>
+    </message>
+    <message>
+        <source>line %1: coordinates not readable: %2</source>
+        <translation>ligne %1 : coordonnées illisibles : %2</translation>
+    </message>
+</context>
+</TS>
