@@ -67,7 +67,7 @@ QStringList Airspace::deviceRecord(int warningDistanceCm)
 
     bool isFirst = true;
     for (const SegmentPtr &segment : working) {
-        lines.append(segment->deviceLines(isFirst));
+        lines.append(segment->deviceLines(isFirst));   // moves the strings in
         isFirst = false;
     }
     return lines;
@@ -110,23 +110,29 @@ QString Airspace::deviceTypeText() const
     }
 }
 
+namespace {
+
+QString pointLine(QLatin1String keyword, GeoPoint point, qsizetype capacity = 32)
+{
+    QString line;
+    line.reserve(capacity);
+    line.append(keyword);
+    appendDeviceCoordinateText(line, point);
+    return line;
+}
+
+} // namespace
+
 QStringList AirspaceSegment::deviceLines(bool isFirst) const
 {
     if (m_kind == Line) {
-        QString end = QStringLiteral("DP ");
-        appendDeviceCoordinateText(end, m_endPoint);
-        if (!isFirst)
-            return QStringList{end};
-        QString start = QStringLiteral("DP ");
-        appendDeviceCoordinateText(start, m_startPoint);
-        return QStringList{start, end};
+        if (isFirst)
+            return {pointLine(QLatin1String("DP "), m_startPoint), pointLine(QLatin1String("DP "), m_endPoint)};
+        return {pointLine(QLatin1String("DP "), m_endPoint)};
     }
-    QString centre = QStringLiteral("V X=");
-    appendDeviceCoordinateText(centre, m_centrePoint);
-    QString ends = QStringLiteral("DB ");
-    ends.reserve(60);
-    appendDeviceCoordinateText(ends, m_startPoint);
+    QString ends = pointLine(QLatin1String("DB "), m_startPoint, 64);
     ends.append(QLatin1String(" , "));
     appendDeviceCoordinateText(ends, m_endPoint);
-    return QStringList{m_clockwise ? QStringLiteral("V D=+") : QStringLiteral("V D=-"), centre, ends};
+    return {m_clockwise ? QStringLiteral("V D=+") : QStringLiteral("V D=-"),
+            pointLine(QLatin1String("V X="), m_centrePoint), ends};
 }

@@ -1,40 +1,26 @@
 #include "output/devicetext.h"
 
-#include <cstdlib>
-
 namespace {
 
-constexpr int32_t UnitsPerMinute = 60000;
-// Enough for "ddd:mm.mmm N ddd:mm.mmm E" even with out-of-range degrees.
-constexpr int CoordinateBufferSize = 40;
+constexpr uint32_t UnitsPerDegree = Mas::Degree;
+constexpr uint32_t UnitsPerMinute = 60000;
 
-// Writes `value` in decimal, left-filled with '0' to at least `width` digits.
-int writeNumber(QChar *out, int64_t value, int width)
+char16_t *putDigits(char16_t *out, uint32_t value, int count)
 {
-    char16_t digits[24];
-    int count = 0;
-    do {
-        digits[count++] = char16_t(u'0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    int written = 0;
-    for (int fill = count; fill < width; ++fill)
-        out[written++] = QChar(u'0');
-    while (count > 0)
-        out[written++] = QChar(digits[--count]);
-    return written;
+    for (int i = count - 1; i >= 0; --i, value /= 10)
+        out[i] = char16_t(u'0' + value % 10);
+    return out + count;
 }
 
-// "d:mm.mmm" of one coordinate (degrees at least `degreeWidth` digits), without the
-// hemisphere letter. Returns the number of characters written.
-int writeDegreesMinutes(QChar *out, int32_t value, int degreeWidth)
+// "dd:mm.mmm" of one coordinate, degrees with at least `degreeWidth` digits, without the
+// hemisphere letter.
+char16_t *putDegreesMinutes(char16_t *out, int32_t value, int degreeWidth)
 {
-    const int64_t wide = value;
-    const int64_t degrees = wide / Mas::Degree;                   // toward zero
-    const int64_t remainder = std::llabs(wide - degrees * Mas::Degree);   // 0 .. 3599999
-
-    int written = writeNumber(out, std::llabs(degrees), degreeWidth);
-    out[written++] = QChar(u':');
+    const uint32_t magnitude = value < 0 ? 0u - uint32_t(value) : uint32_t(value);
+    const uint32_t degrees = magnitude / UnitsPerDegree;     // at most 596
+    const uint32_t remainder = magnitude % UnitsPerDegree;   // 0 .. 3599999
+    out = putDigits(out, degrees, degrees >= 100 ? 3 : degreeWidth);
+    *out++ = u':';
 
     // The minutes are remainder / 60000 as a double, rounded to three decimals. Away from
     // a tie the integer rounding below gives the same digits: the quotient is then at
@@ -42,34 +28,32 @@ int writeDegreesMinutes(QChar *out, int32_t value, int degreeWidth)
     // exact tie in thousandths the double may lie on either side of it, so the toolkit
     // formats that (rare) value itself.
     if (remainder % 60 == 30) {
-        const QString minutes =
-            QString::number(double(remainder) / UnitsPerMinute, 'f', 3);
+        const QString minutes = QString::number(double(remainder) / UnitsPerMinute, 'f', 3);
         for (qsizetype fill = minutes.size(); fill < 6; ++fill)
-            out[written++] = QChar(u'0');
+            *out++ = u'0';
         for (QChar c : minutes)
-            out[written++] = c;
-        return written;
+            *out++ = c.unicode();
+        return out;
     }
-    const int64_t thousandths = (remainder + 30) / 60;   // 0 .. 60000
-    written += writeNumber(out + written, thousandths / 1000, 2);
-    out[written++] = QChar(u'.');
-    written += writeNumber(out + written, thousandths % 1000, 3);
-    return written;
+    const uint32_t thousandths = (remainder + 30) / 60;   // 0 .. 60000
+    out = putDigits(out, thousandths / 1000, 2);
+    *out++ = u'.';
+    return putDigits(out, thousandths % 1000, 3);
 }
 
 } // namespace
 
 void appendDeviceCoordinateText(QString &out, GeoPoint point)
 {
-    QChar buffer[CoordinateBufferSize];
-    int length = writeDegreesMinutes(buffer, point.lat, 2);
-    buffer[length++] = QChar(u' ');
-    buffer[length++] = QChar(point.lat > 0 ? u'N' : u'S');
-    buffer[length++] = QChar(u' ');
-    length += writeDegreesMinutes(buffer + length, point.lon, 3);
-    buffer[length++] = QChar(u' ');
-    buffer[length++] = QChar(point.lon > 0 ? u'E' : u'W');
-    out.append(buffer, length);
+    char16_t buffer[32];   // "ddd:mm.mmm N ddd:mm.mmm E" at most
+    char16_t *end = putDegreesMinutes(buffer, point.lat, 2);
+    *end++ = u' ';
+    *end++ = point.lat > 0 ? u'N' : u'S';
+    *end++ = u' ';
+    end = putDegreesMinutes(end, point.lon, 3);
+    *end++ = u' ';
+    *end++ = point.lon > 0 ? u'E' : u'W';
+    out.append(QStringView(buffer, end - buffer));
 }
 
 QString deviceCoordinateText(GeoPoint point)

@@ -195,6 +195,8 @@ void DeviceRecordTest::longEdgeIsHalvedUntilShort_data()
     full.insert(40, 2000000);
     fullPieces[40] = 2;
     QTest::newRow("97 segments gain one split") << full << fullPieces;
+    QTest::newRow("reaches 98 exactly") << QList<int>(94, 100000) + QList<int>{1200000}
+                                        << QList<int>(94, 1) + QList<int>{4};
     QTest::newRow("first of equals") << QList<int>(95, 100000) + QList<int>{800000, 800000}
                                      << QList<int>(95, 1) + QList<int>{2, 1};
     QTest::newRow("empty") << QList<int>{} << QList<int>{};
