@@ -87,17 +87,18 @@ public:
             m_saveFile = std::make_unique<QSaveFile>(fileName);
             return m_saveFile->open(QIODevice::WriteOnly);
         }
-        m_appendFile = std::make_unique<QFile>(fileName);
-        const QIODevice::OpenMode mode = append ? QIODevice::Append : QIODevice::OpenMode();
-        if (!m_appendFile->open(QIODevice::WriteOnly | mode | QIODevice::Unbuffered))
+        m_directFile = std::make_unique<QFile>(fileName);
+        // Appending means seeking to the end, which a device refuses with a warning.
+        const QIODevice::OpenMode mode = append && !device ? QIODevice::Append : QIODevice::OpenMode();
+        if (!m_directFile->open(QIODevice::WriteOnly | mode | QIODevice::Unbuffered))
             return false;
-        m_originalSize = device ? -1 : m_appendFile->size();
+        m_originalSize = device ? -1 : m_directFile->size();
         return true;
     }
 
     bool write(const QByteArray &bytes)
     {
-        QFileDevice *device = m_saveFile ? static_cast<QFileDevice *>(m_saveFile.get()) : m_appendFile.get();
+        QFileDevice *device = m_saveFile ? static_cast<QFileDevice *>(m_saveFile.get()) : m_directFile.get();
         return device->write(bytes) == bytes.size();
     }
 
@@ -105,10 +106,10 @@ public:
     {
         if (m_saveFile)
             return m_saveFile->commit();
-        if (!m_appendFile->flush())
+        if (!m_directFile->flush())
             return false;
-        m_appendFile->close();
-        return m_appendFile->error() == QFileDevice::NoError;
+        m_directFile->close();
+        return m_directFile->error() == QFileDevice::NoError;
     }
 
     void discard()
@@ -117,16 +118,16 @@ public:
             m_saveFile->cancelWriting();
             return;
         }
-        if (m_appendFile->isOpen() || m_appendFile->open(QIODevice::ReadWrite)) {
-            if (m_originalSize >= 0 && !m_appendFile->isSequential())
-                m_appendFile->resize(m_originalSize);
+        if (m_directFile->isOpen() || m_directFile->open(QIODevice::ReadWrite)) {
+            if (m_originalSize >= 0 && !m_directFile->isSequential())
+                m_directFile->resize(m_originalSize);
         }
-        m_appendFile->close();
+        m_directFile->close();
     }
 
 private:
     std::unique_ptr<QSaveFile> m_saveFile;
-    std::unique_ptr<QFile> m_appendFile;
+    std::unique_ptr<QFile> m_directFile;
     qint64 m_originalSize = 0;
 };
 
