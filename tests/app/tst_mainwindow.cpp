@@ -65,6 +65,8 @@ private slots:
     void unreadableInputIsReportedOnTheWindow();
     void fileDialogsFillOnlyTheirField_data();
     void fileDialogsFillOnlyTheirField();
+    void acceleratorsReachTheirButtons_data();
+    void acceleratorsReachTheirButtons();
 
 private:
     QString germanIni() const;
@@ -577,6 +579,35 @@ void TestMainWindow::fileDialogsFillOnlyTheirField()
     QCOMPARE(window.findChild<QLineEdit *>(field)->text(),
              accept ? QDir::toNativeSeparators(chosen) : m_dir->path());
     QCOMPARE(window.findChild<QLineEdit *>(other)->text(), QStringLiteral("untouched"));
+}
+
+void TestMainWindow::acceleratorsReachTheirButtons_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("modal");   // class of the window that the button opens
+    QTest::addColumn<bool>("stillOpen");
+
+    QTest::newRow("Alt+D input file") << int(Qt::Key_D) << "QFileDialog" << true;
+    QTest::newRow("Alt+A output file") << int(Qt::Key_A) << "QFileDialog" << true;
+    QTest::newRow("Alt+U convert") << int(Qt::Key_U) << "QMessageBox" << true;
+    QTest::newRow("Alt+B quit") << int(Qt::Key_B) << "" << false;
+}
+
+void TestMainWindow::acceleratorsReachTheirButtons()
+{
+    QFETCH(int, key);
+    QFETCH(QString, modal);
+    QFETCH(bool, stillOpen);
+
+    MainWindow window(0, m_dir->filePath(QStringLiteral("missing.txt")), QString(), nullptr,
+                      germanIni());
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    ModalAnswerer answerer({ModalAnswerer::escape()});
+    QTest::keyClick(&window, Qt::Key(key), Qt::AltModifier);
+    QTRY_COMPARE(answerer.seen.isEmpty() ? QString() : answerer.seen[0].className, modal);
+    QTRY_COMPARE(window.isVisible(), stillOpen);
 }
 
 QTEST_MAIN(TestMainWindow)
