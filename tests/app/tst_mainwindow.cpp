@@ -76,6 +76,8 @@ private:
 
 void TestMainWindow::initTestCase()
 {
+    // The file dialog remembers its places in the user's configuration; not from tests.
+    QStandardPaths::setTestModeEnabled(true);
     Q_INIT_RESOURCE(zonvert);
 }
 
