@@ -3,9 +3,10 @@
 #include "openair/saturating.h"
 
 #include <QDebug>
-#include <QList>
 #include <QString>
+#include <QVarLengthArray>
 
+#include <algorithm>
 #include <cmath>
 
 Q_LOGGING_CATEGORY(lcOpenAir, "zonvert.openair", QtInfoMsg)
@@ -36,16 +37,38 @@ int hemisphereSign(QStringView text)
     return 1;
 }
 
+// Coordinate texts are short: up to this size they are worked on in stack buffers,
+// without a heap allocation per line.
+constexpr qsizetype ShortText = 96;
+using TextBuffer = QVarLengthArray<char16_t, ShortText>;
+
 // The text without blanks and hemisphere letters; this is also what error messages show.
-QString cleaned(QStringView text)
+QStringView cleaned(QStringView text, TextBuffer &buffer)
 {
-    QString out;
-    out.reserve(text.size());
+    buffer.resize(text.size());
+    qsizetype size = 0;
     for (QChar c : text) {
         if (!c.isSpace() && !isLatitudeLetter(c) && !isLongitudeLetter(c))
-            out.append(c);
+            buffer[size++] = c.unicode();
     }
-    return out;
+    return QStringView(buffer.constData(), size);
+}
+
+// The first pieces of text between separators, as a split keeping empty pieces gives
+// them; returns the number of pieces of the whole split.
+qsizetype splitInto(QStringView text, char16_t separator, QStringView *parts, qsizetype wanted)
+{
+    qsizetype count = 0;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != separator)
+            continue;
+        if (count < wanted)
+            parts[count] = text.mid(start, i - start);
+        ++count;
+        start = i + 1;
+    }
+    return count;
 }
 
 // Plain decimals ("47", "30.5", "31.") are nearly all there is. With at most 15 digits the
@@ -107,15 +130,17 @@ int32_t succeeded(int32_t value, bool *ok)
 int32_t GradMinFractionString2long(QStringView text, bool *ok)
 {
     const int sign = hemisphereSign(text);
-    const QString clean = cleaned(text);
-    const QList<QStringView> parts = QStringView(clean).split(u':');
-    const QStringView degreesText = parts.at(0);
-    const QStringView minutesText = parts.size() > 1 ? parts.at(1) : QStringView();
+    TextBuffer buffer;
+    const QStringView clean = cleaned(text, buffer);
+    QStringView parts[2];
+    const qsizetype count = splitInto(clean, u':', parts, 2);
+    const QStringView degreesText = parts[0];
+    const QStringView minutesText = parts[1];
     double degrees = 0;
     double minutes = 0;
-    if (parts.size() < 2 || !readNumber(degreesText, degrees) || !readNumber(minutesText, minutes)) {
+    if (count < 2 || !readNumber(degreesText, degrees) || !readNumber(minutesText, minutes)) {
         return failed(QStringLiteral("GradMinFractionString2long: conversion error -> %1 -- %2 | %3")
-                              .arg(clean, degreesText.toString(), minutesText.toString()),
+                              .arg(clean.toString(), degreesText.toString(), minutesText.toString()),
                       ok);
     }
     return succeeded(Saturating::truncToInt32((degrees * 3600000.0 + minutes * 60000.0) * sign), ok);
@@ -124,14 +149,15 @@ int32_t GradMinFractionString2long(QStringView text, bool *ok)
 int32_t GradMinSecString2long(QStringView text, bool *ok)
 {
     const int sign = hemisphereSign(text);
-    const QString clean = cleaned(text);
-    const QList<QStringView> parts = QStringView(clean).split(u':');
+    TextBuffer buffer;
+    const QStringView clean = cleaned(text, buffer);
+    QStringView parts[3];
     double degrees = 0;
     double minutes = 0;
     double seconds = 0;
-    if (parts.size() < 3 || !readNumber(parts.at(0), degrees) || !readNumber(parts.at(1), minutes)
-        || !readNumber(parts.at(2), seconds)) {
-        return failed(QStringLiteral("GradMinSecString2long: conversion error -> %1").arg(clean), ok);
+    if (splitInto(clean, u':', parts, 3) < 3 || !readNumber(parts[0], degrees) || !readNumber(parts[1], minutes)
+        || !readNumber(parts[2], seconds)) {
+        return failed(QStringLiteral("GradMinSecString2long: conversion error -> %1").arg(clean.toString()), ok);
     }
     // Truncated after each step, as whole milli-arc-seconds are added up.
     const double a = std::trunc(degrees * 3600000.0);
@@ -143,19 +169,21 @@ int32_t GradMinSecString2long(QStringView text, bool *ok)
 int32_t GradFraction2long(QStringView text, bool *ok)
 {
     const int sign = hemisphereSign(text);
-    const QString clean = cleaned(text);
-    const QList<QStringView> parts = QStringView(clean).split(u'.');
+    TextBuffer buffer;
+    const QStringView clean = cleaned(text, buffer);
+    QStringView parts[2];
+    const qsizetype count = splitInto(clean, u'.', parts, 2);
     bool wholeOk = false;
-    const int64_t whole = parts.at(0).toInt(&wholeOk);
+    const int64_t whole = parts[0].toInt(&wholeOk);
     bool fractionOk = true;
     int64_t fraction = 0;
     qsizetype digits = 0;
-    if (parts.size() > 1) {
-        fraction = parts.at(1).toInt(&fractionOk);
-        digits = parts.at(1).size();
+    if (count > 1) {
+        fraction = parts[1].toInt(&fractionOk);
+        digits = parts[1].size();
     }
     if (!wholeOk || !fractionOk)
-        return failed(QStringLiteral("GradFraction2long: conversion error -> %1").arg(clean), ok);
+        return failed(QStringLiteral("GradFraction2long: conversion error -> %1").arg(clean.toString()), ok);
 
     // Leading zeros of the fraction count: 8.05 is 8 + 5/100 degrees. Beyond 18 digits
     // the fraction adds nothing (and 10^digits no longer fits 64 bits).
@@ -182,8 +210,23 @@ int32_t parseCoordinate(QStringView text, bool *ok)
 
 GeoPoint parseCoordinatePair(QStringView text, bool *ok)
 {
-    // Real files write hemisphere letters in lower case too.
-    const QString upper = text.toString().toUpper();
+    // Real files write hemisphere letters in lower case too. Plain ASCII, nearly every
+    // line, is upper-cased into a stack buffer; the rest goes through the toolkit.
+    TextBuffer asciiUpper;
+    QString upperText;
+    QStringView upper;
+    const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (ascii) {
+        asciiUpper.resize(text.size());
+        std::transform(text.begin(), text.end(), asciiUpper.begin(), [](QChar c) {
+            const char16_t u = c.unicode();
+            return u >= u'a' && u <= u'z' ? char16_t(u - (u'a' - u'A')) : u;
+        });
+        upper = QStringView(asciiUpper.constData(), asciiUpper.size());
+    } else {
+        upperText = text.toString().toUpper();
+        upper = upperText;
+    }
     const qsizetype latLetter = indexOfLetter(upper, true);
     const qsizetype lonLetter = indexOfLetter(upper, false);
     if (latLetter == 0 || lonLetter == 0) {
@@ -193,13 +236,24 @@ GeoPoint parseCoordinatePair(QStringView text, bool *ok)
     }
 
     // The letter that comes first closes the first coordinate. A missing letter (-1)
-    // leaves the first part empty, which then fails to parse.
+    // leaves the first part empty, which then fails to parse. The cut is made as if
+    // an "@" stood after that letter, the whole trimmed and split at every "@".
     const bool latitudeFirst = latLetter < lonLetter;
-    QString marked = upper;
-    marked.insert((latitudeFirst ? latLetter : lonLetter) + 1, u'@');
-    const QList<QStringView> parts = QStringView(marked).trimmed().split(u'@');
-    const QStringView first = parts.at(0);
-    QStringView second = parts.size() > 1 ? parts.at(1) : QStringView();
+    const qsizetype cut = (latitudeFirst ? latLetter : lonLetter) + 1;
+    qsizetype begin = 0;
+    while (begin < cut && upper[begin].isSpace())
+        ++begin;
+    qsizetype end = upper.size();
+    while (end > cut && upper[end - 1].isSpace())
+        --end;
+    QStringView first = upper.mid(begin, cut - begin);
+    QStringView second = upper.mid(cut, end - cut);
+    if (const qsizetype at = first.indexOf(u'@'); at >= 0) {
+        second = first.mid(at + 1);
+        first = first.left(at);
+    }
+    if (const qsizetype at = second.indexOf(u'@'); at >= 0)
+        second = second.left(at);
     // The second coordinate closes with its own letter; what follows is a remark
     // ("... 34:49.842 E ; Should follow the border") and must not change the sign.
     const qsizetype secondEnd = indexOfLetter(second, !latitudeFirst);
