@@ -15,10 +15,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -161,33 +164,46 @@ struct ChildRun
     double maxRssBytes = 0;
 };
 
-// zonvert-cli as its own process, for its peak memory alone.
-ChildRun runCli(const QString &cli, const QString &input, const QString &output)
+// The peak memory of a child counts the memory of the process that started it, as
+// the kernel keeps the larger of the two across exec. So zonvert-cli is started by a
+// small helper (this program with -measure), which reports the child's figures.
+int measureChild(int argc, char *argv[])
 {
-    ChildRun result;
-    const QByteArray program = QFile::encodeName(cli);
-    const QByteArray in = QFile::encodeName(input);
-    const QByteArray out = QFile::encodeName(output);
-    char *argv[] = {const_cast<char *>(program.constData()), const_cast<char *>("-in"),
-                    const_cast<char *>(in.constData()), const_cast<char *>("-out"),
-                    const_cast<char *>(out.constData()), nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    QElapsedTimer clock;
-    clock.start();
+    timespec start{}, end{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.constData(), &actions, nullptr, argv, environ);
+    std::vector<char *> arguments(argv + 2, argv + argc);
+    arguments.push_back(nullptr);
+    const int spawned = posix_spawn(&pid, argv[2], &actions, nullptr, arguments.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        return result;
     int status = 0;
     rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid)
+    if (spawned != 0 || wait4(pid, &status, 0, &usage) != pid)
+        return 1;
+    clock_gettime(CLOCK_MONOTONIC, &end);
+    const double seconds = double(end.tv_sec - start.tv_sec) + (end.tv_nsec - start.tv_nsec) / 1e9;
+    std::printf("%ld %.6f %d\n", usage.ru_maxrss, seconds, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    return 0;
+}
+
+ChildRun runCli(const QString &cli, const QString &input, const QString &output)
+{
+    ChildRun result;
+    QProcess helper;
+    helper.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("-measure"), cli, QStringLiteral("-in"), input, QStringLiteral("-out"), output});
+    if (!helper.waitForFinished(-1) || helper.exitCode() != 0)
         return result;
-    result.seconds = clock.nsecsElapsed() / 1e9;
-    result.maxRssBytes = usage.ru_maxrss * 1024.0;
-    result.ok = WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == 3);
+    const QList<QByteArray> figures = helper.readAllStandardOutput().trimmed().split(' ');
+    if (figures.size() != 3)
+        return result;
+    result.maxRssBytes = figures.at(0).toDouble() * 1024.0;
+    result.seconds = figures.at(1).toDouble();
+    const int exitCode = figures.at(2).toInt();
+    result.ok = exitCode == 0 || exitCode == 3;
     return result;
 }
 
@@ -327,6 +343,8 @@ bool parseArguments(const QStringList &arguments, Options &options)
 
 int main(int argc, char *argv[])
 {
+    if (argc > 2 && std::strcmp(argv[1], "-measure") == 0)
+        return measureChild(argc, argv);
     QCoreApplication application(argc, argv);
     Options options;
     options.cli = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("zonvert-cli"));
