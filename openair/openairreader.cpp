@@ -95,6 +95,18 @@ int32_t bearingFromDegrees(double degrees)
     return Saturating::truncToInt32(mas) % Mas::FullTurn;
 }
 
+// The record letters at the start of a line, without the toolkit's general string
+// comparison, which costs more than the rest of telling the records apart.
+bool hasKey(QStringView line, char16_t first, char16_t second)
+{
+    return line.size() >= 2 && line[0] == first && line[1] == second;
+}
+
+bool hasKey(QStringView line, char16_t first)
+{
+    return !line.isEmpty() && line[0] == first;
+}
+
 } // namespace
 
 OpenAirReader::OpenAirReader(bool heightsInFeet, QObject *parent)
@@ -232,35 +244,35 @@ bool OpenAirReader::processLine()
 {
     const QString &line = m_currentLine;
     Airspace &airspace = *m_airspace;
-    if (line.startsWith(u"TC") || line.startsWith(u"TO"))
+    if (hasKey(line, u'T', u'C') || hasKey(line, u'T', u'O'))
         return false;
-    if (line.startsWith(u"AC")) {
+    if (hasKey(line, u'A', u'C')) {
         readClass();
-    } else if (line.startsWith(u"AN")) {
+    } else if (hasKey(line, u'A', u'N')) {
         airspace.setName(line.mid(3));
-    } else if (line.startsWith(u"AT")) {
+    } else if (hasKey(line, u'A', u'T')) {
         airspace.setTypeFlags(typeFlagsFromText(line.mid(3).trimmed().toUpper()));
-    } else if (line.startsWith(u"AD")) {
+    } else if (hasKey(line, u'A', u'D')) {
         airspace.setAdText(line.mid(3).trimmed());
-    } else if (line.startsWith(u"AR")) {
+    } else if (hasKey(line, u'A', u'R')) {
         airspace.addArText(line.mid(3).trimmed());
-    } else if (line.startsWith(u"AH")) {
+    } else if (hasKey(line, u'A', u'H')) {
         readLimit(true);
-    } else if (line.startsWith(u"AL")) {
+    } else if (hasKey(line, u'A', u'L')) {
         readLimit(false);
-    } else if (line.startsWith(u"CO")) {
+    } else if (hasKey(line, u'C', u'O')) {
         // Each CO text brings its own leading blank; plain concatenation keeps any "%1".
         airspace.setComment(airspace.comment() + line.mid(2));
-    } else if (line.startsWith(u"WD")) {
+    } else if (hasKey(line, u'W', u'D')) {
         airspace.setWarningDistance(decimalInteger(QStringView(line).mid(3)));
-    } else if (line.startsWith(u"DP")) {
+    } else if (hasKey(line, u'D', u'P')) {
         readPoint();
-    } else if (line.startsWith(u"V")) {
+    } else if (hasKey(line, u'V')) {
         readVariable();
-    } else if (line.startsWith(u"DA") || line.startsWith(u"DB") || line.startsWith(u"DC")) {
-        const bool circle = line.startsWith(u"DC");
+    } else if (hasKey(line, u'D', u'A') || hasKey(line, u'D', u'B') || hasKey(line, u'D', u'C')) {
+        const bool circle = hasKey(line, u'D', u'C');
         m_pendingText = line.mid(2).trimmed();
-        m_pendingIsAngles = line.startsWith(u"DA");
+        m_pendingIsAngles = hasKey(line, u'D', u'A');
         m_pendingFlags |= circle ? CircleText : ArcText;
         m_pendingLineNumber = m_lineNumber;
         m_pendingLine = m_lineAsRead.toString();
