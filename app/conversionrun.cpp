@@ -25,18 +25,14 @@ constexpr int MaxSegments = 100;
 // Room for "_NN" within the instrument's 16 characters.
 constexpr int DeviceNameBaseLength = 13;
 
-const QString CrLf = QStringLiteral("\r\n");
 
 // Latin-1 bytes; every character that Latin-1 cannot hold becomes one "?", also a
-// character written as a surrogate pair.
-QByteArray toLatin1Text(const QString &text)
+// character written as a surrogate pair. Written through a plain pointer: appending byte
+// by byte costs more than the rest of the writing together. Returns the end.
+char *putLatin1(char *out, QStringView text)
 {
-    // Filled through a plain pointer: appending byte by byte costs more than the rest of
-    // the writing together.
     const qsizetype size = text.size();
-    QByteArray bytes(size, Qt::Uninitialized);
-    const char16_t *in = reinterpret_cast<const char16_t *>(text.utf16());
-    char *out = bytes.data();
+    const char16_t *in = text.utf16();
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t c = in[i];
         if (c < 0x100) {
@@ -47,6 +43,31 @@ QByteArray toLatin1Text(const QString &text)
             ++i;
         *out++ = '?';
     }
+    return out;
+}
+
+QByteArray toLatin1Text(const QString &text)
+{
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    bytes.truncate(putLatin1(bytes.data(), text) - bytes.constData());
+    return bytes;
+}
+
+// The record's lines, each ended by CR LF, and the empty line after the record.
+QByteArray recordBytes(const QStringList &record)
+{
+    qsizetype size = 2;
+    for (const QString &line : record)
+        size += line.size() + 2;
+    QByteArray bytes(size, Qt::Uninitialized);
+    char *out = bytes.data();
+    for (const QString &line : record) {
+        out = putLatin1(out, line);
+        *out++ = '\r';
+        *out++ = '\n';
+    }
+    *out++ = '\r';
+    *out++ = '\n';
     bytes.truncate(out - bytes.constData());
     return bytes;
 }
@@ -264,7 +285,7 @@ ConversionResult ConversionRun::run(const ConversionOptions &options)
             result.faultyLines.append(QObject::tr("  - %1  -- %2").arg(airspace->name(), airspace->errorText()));
             continue;
         }
-        written = output.write(toLatin1Text(record.join(CrLf) + CrLf + CrLf));
+        written = output.write(recordBytes(record));
         if (written)
             ++result.writtenCount;
     }
