@@ -125,6 +125,66 @@ int32_t succeeded(int32_t value, bool *ok)
     return value;
 }
 
+// Degrees, minutes and seconds, or degrees and decimal minutes, as the general
+// conversions below add them up; false for any other form of the numbers.
+bool readUsualCoordinate(QStringView numbers, int sign, int32_t &value)
+{
+    QStringView parts[3];
+    const qsizetype count = splitInto(numbers, u':', parts, 3);
+    double degrees = 0;
+    double minutes = 0;
+    double seconds = 0;
+    if (count < 2 || count > 3 || !readPlainDecimal(parts[0], degrees) || !readPlainDecimal(parts[1], minutes))
+        return false;
+    if (count == 2) {
+        value = Saturating::truncToInt32((degrees * 3600000.0 + minutes * 60000.0) * sign);
+        return true;
+    }
+    if (!readPlainDecimal(parts[2], seconds))
+        return false;
+    const double a = std::trunc(degrees * 3600000.0);
+    const double b = std::trunc(minutes * 60000.0 + a);
+    const double c = std::trunc(seconds * 1000.0 + b);
+    value = Saturating::truncToInt32(c * sign);
+    return true;
+}
+
+bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+
+// The usual pair, "dd:mm:ss.s N ddd:mm:ss.s E" in either order and either case, read in
+// one pass: nearly every line of a real file. False for anything else, which then takes
+// the general way with the same result for this form.
+bool readUsualPair(QStringView text, GeoPoint &point)
+{
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    int32_t values[2] = {0, 0};
+    bool latitude[2] = {false, false};
+    for (int k = 0; k < 2; ++k) {
+        while (i < size && isBlank(text[i]))
+            ++i;
+        const qsizetype start = i;
+        while (i < size && ((text[i] >= u'0' && text[i] <= u'9') || text[i] == u':' || text[i] == u'.'))
+            ++i;
+        const QStringView numbers = text.mid(start, i - start);
+        while (i < size && isBlank(text[i]))
+            ++i;
+        if (i >= size)
+            return false;
+        const char16_t letter = text[i++].toUpper().unicode();
+        if (letter != u'N' && letter != u'S' && letter != u'E' && letter != u'W')
+            return false;
+        latitude[k] = letter == u'N' || letter == u'S';
+        const int sign = letter == u'S' || letter == u'W' ? -1 : 1;
+        if (!readUsualCoordinate(numbers, sign, values[k]))
+            return false;
+    }
+    if (latitude[0] == latitude[1])
+        return false;
+    point = latitude[0] ? GeoPoint(values[1], values[0]) : GeoPoint(values[0], values[1]);
+    return true;
+}
+
 } // namespace
 
 int32_t GradMinFractionString2long(QStringView text, bool *ok)
@@ -210,6 +270,12 @@ int32_t parseCoordinate(QStringView text, bool *ok)
 
 GeoPoint parseCoordinatePair(QStringView text, bool *ok)
 {
+    if (GeoPoint point; readUsualPair(text, point)) {
+        if (ok)
+            *ok = true;
+        return point;
+    }
+
     // Real files write hemisphere letters in lower case too. Plain ASCII, nearly every
     // line, is upper-cased into a stack buffer; the rest goes through the toolkit.
     TextBuffer asciiUpper;
