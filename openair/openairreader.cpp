@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -200,7 +201,9 @@ AirspacePtr OpenAirReader::nextAirspace()
             continue;
         if (star > 0)
             line = line.left(star);   // not trimmed again: "AN Name * x" keeps "Name "
-        m_currentLine = line.toString();
+        // Filled in place: a new string for every line costs an allocation per line.
+        m_currentLine.resize(line.size());
+        std::copy(line.begin(), line.end(), m_currentLine.begin());
 
         const QChar first = line.isEmpty() ? QChar() : line.front();
         if (first == u'A') {
