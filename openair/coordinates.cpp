@@ -125,31 +125,75 @@ int32_t succeeded(int32_t value, bool *ok)
     return value;
 }
 
-// Degrees, minutes and seconds, or degrees and decimal minutes, as the general
-// conversions below add them up; false for any other form of the numbers.
-bool readUsualCoordinate(QStringView numbers, int sign, int32_t &value)
+// One number of a coordinate as the plain decimal reading above takes it.
+struct PlainNumber
 {
-    QStringView parts[3];
-    const qsizetype count = splitInto(numbers, u':', parts, 3);
-    double degrees = 0;
-    double minutes = 0;
-    double seconds = 0;
-    if (count < 2 || count > 3 || !readPlainDecimal(parts[0], degrees) || !readPlainDecimal(parts[1], minutes))
-        return false;
-    if (count == 2) {
-        value = Saturating::truncToInt32((degrees * 3600000.0 + minutes * 60000.0) * sign);
-        return true;
+    int64_t mantissa = 0;
+    int digits = 0;
+    int fractionDigits = -1;
+
+    double value() const
+    {
+        static constexpr double powersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                                 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        return double(mantissa) / powersOfTen[qMax(fractionDigits, 0)];
     }
-    if (!readPlainDecimal(parts[2], seconds))
-        return false;
-    const double a = std::trunc(degrees * 3600000.0);
-    const double b = std::trunc(minutes * 60000.0 + a);
-    const double c = std::trunc(seconds * 1000.0 + b);
-    value = Saturating::truncToInt32(c * sign);
-    return true;
-}
+};
 
 bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+
+// "dd:mm:ss.s H" or "dd:mm.m H" from position i on, added up as the general conversions
+// below do; false for any other form.
+bool readUsualCoordinate(QStringView text, qsizetype &i, int32_t &value, bool &isLatitude)
+{
+    PlainNumber numbers[3];
+    int count = 1;
+    PlainNumber *number = numbers;
+    const qsizetype size = text.size();
+    for (; i < size; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= u'0' && c <= u'9') {
+            if (++number->digits > 15)
+                return false;
+            number->mantissa = number->mantissa * 10 + (c - u'0');
+            if (number->fractionDigits >= 0)
+                ++number->fractionDigits;
+        } else if (c == u'.') {
+            if (number->fractionDigits >= 0)
+                return false;
+            number->fractionDigits = 0;
+        } else if (c == u':') {
+            if (count == 3)
+                return false;
+            number = &numbers[count++];
+        } else {
+            break;
+        }
+    }
+    if (count < 2 || std::any_of(numbers, numbers + count, [](const PlainNumber &n) { return n.digits == 0; }))
+        return false;
+    while (i < size && isBlank(text[i]))
+        ++i;
+    if (i >= size)
+        return false;
+    const char16_t letter = text[i++].toUpper().unicode();
+    if (letter != u'N' && letter != u'S' && letter != u'E' && letter != u'W')
+        return false;
+    isLatitude = letter == u'N' || letter == u'S';
+    const int sign = letter == u'S' || letter == u'W' ? -1 : 1;
+
+    const double degrees = numbers[0].value();
+    const double minutes = numbers[1].value();
+    if (count == 2) {
+        value = Saturating::truncToInt32((degrees * 3600000.0 + minutes * 60000.0) * sign);
+    } else {
+        const double a = std::trunc(degrees * 3600000.0);
+        const double b = std::trunc(minutes * 60000.0 + a);
+        const double c = std::trunc(numbers[2].value() * 1000.0 + b);
+        value = Saturating::truncToInt32(c * sign);
+    }
+    return true;
+}
 
 // The usual pair, "dd:mm:ss.s N ddd:mm:ss.s E" in either order and either case, read in
 // one pass: nearly every line of a real file. False for anything else, which then takes
@@ -163,20 +207,7 @@ bool readUsualPair(QStringView text, GeoPoint &point)
     for (int k = 0; k < 2; ++k) {
         while (i < size && isBlank(text[i]))
             ++i;
-        const qsizetype start = i;
-        while (i < size && ((text[i] >= u'0' && text[i] <= u'9') || text[i] == u':' || text[i] == u'.'))
-            ++i;
-        const QStringView numbers = text.mid(start, i - start);
-        while (i < size && isBlank(text[i]))
-            ++i;
-        if (i >= size)
-            return false;
-        const char16_t letter = text[i++].toUpper().unicode();
-        if (letter != u'N' && letter != u'S' && letter != u'E' && letter != u'W')
-            return false;
-        latitude[k] = letter == u'N' || letter == u'S';
-        const int sign = letter == u'S' || letter == u'W' ? -1 : 1;
-        if (!readUsualCoordinate(numbers, sign, values[k]))
+        if (!readUsualCoordinate(text, i, values[k], latitude[k]))
             return false;
     }
     if (latitude[0] == latitude[1])
