@@ -163,14 +163,15 @@ bool OpenAirReader::readLine(QStringView &line)
     const qsizetype size = m_text.size();
     if (m_position >= size)
         return false;
-    const QChar *data = m_text.constData();
-    qsizetype end = m_position;
-    while (end < size && data[end] != u'\n' && data[end] != u'\r')
+    const char16_t *data = reinterpret_cast<const char16_t *>(m_text.utf16());
+    // Line ends are the only characters below a blank that matter here: one compare
+    // rules out nearly every character.
+    const char16_t *end = std::find_if(data + m_position, data + size,
+                                       [](char16_t c) { return c < u' ' && (c == u'\n' || c == u'\r'); });
+    line = QStringView(data + m_position, end - (data + m_position));
+    if (end < data + size && *end == u'\r' && end + 1 < data + size && end[1] == u'\n')
         ++end;
-    line = QStringView(data + m_position, end - m_position);
-    if (end < size && data[end] == u'\r' && end + 1 < size && data[end + 1] == u'\n')
-        ++end;
-    m_position = qMin(end + 1, size);
+    m_position = qMin(qsizetype(end - data) + 1, size);
     return true;
 }
 
