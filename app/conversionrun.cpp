@@ -200,6 +200,8 @@ ConversionResult ConversionRun::run(const ConversionOptions &options)
     const QString &inputFileName = options.inputFileName;
     result.outputFileName = OutputFile::completeFileName(options.outputText, inputFileName);
     result.outputTextFilled = options.outputText.isEmpty();
+    if (result.outputTextFilled)
+        m_ui.outputNameCompleted(result.outputFileName);
     const QString &outputFileName = result.outputFileName;
     const QString errorTitle = QObject::tr("FEHLER");
 

@@ -20,6 +20,9 @@ public:
     virtual void warning(const QString &title, const QString &text) = 0;
     // The summary at the end of a run.
     virtual void information(const QString &title, const QString &text) = 0;
+    // The output field was empty and the run completed the name from the input: the
+    // window shows it at once, before any question about an existing file.
+    virtual void outputNameCompleted(const QString &outputFileName) { Q_UNUSED(outputFileName); }
 };
 
 struct ConversionOptions

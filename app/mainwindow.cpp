@@ -230,9 +230,17 @@ void MainWindow::convert()
     options.distanceInMetres = ui->radMeter->isChecked();
     options.warningDistance = ui->SpinBoxWarnDist->value();
 
-    MessageBoxUi boxes(this);
-    ConversionRun run(boxes);
-    const ConversionResult result = run.run(options);
-    if (result.outputTextFilled)
-        ui->lineEditKml->setText(result.outputFileName);
+    // The completed output name shows in its field before any box asks about it.
+    class WindowUi : public MessageBoxUi
+    {
+    public:
+        WindowUi(QWidget *window, QLineEdit *outputField) : MessageBoxUi(window), m_outputField(outputField) {}
+        void outputNameCompleted(const QString &outputFileName) override { m_outputField->setText(outputFileName); }
+
+    private:
+        QLineEdit *m_outputField;
+    };
+
+    WindowUi boxes(this, ui->lineEditKml);
+    ConversionRun(boxes).run(options);
 }

@@ -63,6 +63,7 @@ private slots:
     void batchRunAnswersItsBoxes();
     void unreadableInputIsReportedOnTheWindow_data();
     void unreadableInputIsReportedOnTheWindow();
+    void completedOutputNameShowsBeforeTheQuestion();
     void fileDialogsFillOnlyTheirField_data();
     void fileDialogsFillOnlyTheirField();
     void acceleratorsReachTheirButtons_data();
@@ -518,6 +519,28 @@ void TestMainWindow::unreadableInputIsReportedOnTheWindow()
     // The completed name went back into the empty output field.
     QVERIFY(child<QLineEdit>(&window, "lineEditKml")->text().endsWith(QStringLiteral(".kaf")));
     QVERIFY(QDir(m_dir->path()).entryList({QStringLiteral("*.kaf")}, QDir::Files).isEmpty());
+}
+
+void TestMainWindow::completedOutputNameShowsBeforeTheQuestion()
+{
+    const QString input = m_dir->filePath(QStringLiteral("alps.txt"));
+    const QString output = m_dir->filePath(QStringLiteral("alps.kaf"));
+    writeFile(input, "AC R\nAN X\nDP 47:00:00 N 008:00:00 E\nDP 47:10:00 N 008:00:00 E\n");
+    writeFile(output, "old");
+
+    MainWindow window(0, QString(), QString(), nullptr, germanIni());
+    child<QLineEdit>(&window, "lineEditOpenAir")->setText(input);
+    child<QLineEdit>(&window, "lineEditKml")->setText(QString());
+    QString shownWhileAsked;
+    ModalAnswerer answerer({[&](QWidget *box) {
+        shownWhileAsked = child<QLineEdit>(&window, "lineEditKml")->text();
+        ModalAnswerer::press(QStringLiteral("Abort"))(box);
+    }});
+    child<QPushButton>(&window, "buttonConvert")->click();
+
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(shownWhileAsked, output);
+    QCOMPARE(readFile(output), QByteArray("old"));
 }
 
 void TestMainWindow::fileDialogsFillOnlyTheirField_data()
