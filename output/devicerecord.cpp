@@ -112,13 +112,18 @@ QString Airspace::deviceTypeText() const
 
 namespace {
 
-QString pointLine(QLatin1String keyword, GeoPoint point, qsizetype capacity = 32)
+// Lines are made in a stack buffer and copied once: nearly every line of a record is
+// one of these.
+char16_t *putText(char16_t *out, QLatin1String text)
 {
-    QString line;
-    line.reserve(capacity);
-    line.append(keyword);
-    appendDeviceCoordinateText(line, point);
-    return line;
+    return std::copy(text.begin(), text.end(), out);
+}
+
+QString pointLine(QLatin1String keyword, GeoPoint point)
+{
+    char16_t buffer[8 + DeviceCoordinateTextMax];
+    const char16_t *end = putDeviceCoordinateText(putText(buffer, keyword), point);
+    return QString(reinterpret_cast<const QChar *>(buffer), end - buffer);
 }
 
 } // namespace
@@ -130,9 +135,10 @@ QStringList AirspaceSegment::deviceLines(bool isFirst) const
             return {pointLine(QLatin1String("DP "), m_startPoint), pointLine(QLatin1String("DP "), m_endPoint)};
         return {pointLine(QLatin1String("DP "), m_endPoint)};
     }
-    QString ends = pointLine(QLatin1String("DB "), m_startPoint, 64);
-    ends.append(QLatin1String(" , "));
-    appendDeviceCoordinateText(ends, m_endPoint);
+    char16_t buffer[16 + 2 * DeviceCoordinateTextMax];
+    char16_t *end = putDeviceCoordinateText(putText(buffer, QLatin1String("DB ")), m_startPoint);
+    end = putDeviceCoordinateText(putText(end, QLatin1String(" , ")), m_endPoint);
+    const QString ends(reinterpret_cast<const QChar *>(buffer), end - buffer);
     return {m_clockwise ? QStringLiteral("V D=+") : QStringLiteral("V D=-"),
             pointLine(QLatin1String("V X="), m_centrePoint), ends};
 }

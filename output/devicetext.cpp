@@ -43,25 +43,23 @@ char16_t *putDegreesMinutes(char16_t *out, int32_t value, int degreeWidth)
 
 } // namespace
 
-void appendDeviceCoordinateText(QString &out, GeoPoint point)
+char16_t *putDeviceCoordinateText(char16_t *out, GeoPoint point)
 {
-    char16_t buffer[32];   // "ddd:mm.mmm N ddd:mm.mmm E" at most
-    char16_t *end = putDegreesMinutes(buffer, point.lat, 2);
-    *end++ = u' ';
-    *end++ = point.lat > 0 ? u'N' : u'S';
-    *end++ = u' ';
-    end = putDegreesMinutes(end, point.lon, 3);
-    *end++ = u' ';
-    *end++ = point.lon > 0 ? u'E' : u'W';
-    out.append(QStringView(buffer, end - buffer));
+    out = putDegreesMinutes(out, point.lat, 2);
+    *out++ = u' ';
+    *out++ = point.lat > 0 ? u'N' : u'S';
+    *out++ = u' ';
+    out = putDegreesMinutes(out, point.lon, 3);
+    *out++ = u' ';
+    *out++ = point.lon > 0 ? u'E' : u'W';
+    return out;
 }
 
 QString deviceCoordinateText(GeoPoint point)
 {
-    QString text;
-    text.reserve(26);
-    appendDeviceCoordinateText(text, point);
-    return text;
+    char16_t buffer[DeviceCoordinateTextMax];
+    const char16_t *end = putDeviceCoordinateText(buffer, point);
+    return QString(reinterpret_cast<const QChar *>(buffer), end - buffer);
 }
 
 QString deviceMetreText(int centimetres)

@@ -9,8 +9,10 @@
 // "dd:mm.mmm N ddd:mm.mmm E": latitude first, minutes with three decimals, 0 counts as
 // south / west. The minutes are not carried into the degrees (59.9998' gives "60.000").
 QString deviceCoordinateText(GeoPoint point);
-// Appends the same text to `out` without a temporary string.
-void appendDeviceCoordinateText(QString &out, GeoPoint point);
+// Writes the same text from `out` on, without a temporary string, and returns its end;
+// it takes at most this many characters.
+constexpr int DeviceCoordinateTextMax = 32;
+char16_t *putDeviceCoordinateText(char16_t *out, GeoPoint point);
 
 // A height or distance in centimetres as whole metres, truncated toward zero.
 QString deviceMetreText(int centimetres);
