@@ -83,10 +83,17 @@ QByteArray fiftyMegabyteLine()
     return square("BEFORE") + "AN " + QByteArray(50 * 1024 * 1024, 'x');
 }
 
+// A literal with its NUL bytes, without the terminating one.
+template <std::size_t N>
+QByteArray literal(const char (&text)[N])
+{
+    return QByteArray(text, N - 1);
+}
+
 QByteArray nulBytes()
 {
-    return QByteArray("AC R\0\nAN NUL\0NAME\nAD \0\0\nAL 0\0\nAH 10\0000\n", 41)
-           + QByteArray("DP 45:00\0:00 N 006:00:00 E\n", 27) + square("AFTER NUL");
+    return literal("AC R\0\nAN NUL\0NAME\nAD \0\0\nAL 0\0\nAH 10\0\x30\x30\n")
+           + literal("DP 45:00\0:00 N 006:00:00 E\n") + square("AFTER NUL");
 }
 
 QByteArray onlyComments()
