@@ -176,7 +176,9 @@ bool readUsualCoordinate(QStringView text, qsizetype &i, int32_t &value, bool &i
         ++i;
     if (i >= size)
         return false;
-    const char16_t letter = text[i++].toUpper().unicode();
+    // ASCII letters only: any other letter takes the general way.
+    const char16_t c = text[i++].unicode();
+    const char16_t letter = c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
     if (letter != u'N' && letter != u'S' && letter != u'E' && letter != u'W')
         return false;
     isLatitude = letter == u'N' || letter == u'S';
