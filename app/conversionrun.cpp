@@ -53,13 +53,14 @@ QByteArray toLatin1Text(const QString &text)
     return bytes;
 }
 
-// The record's lines, each ended by CR LF, and the empty line after the record.
-QByteArray recordBytes(const QStringList &record)
+// The record's lines, each ended by CR LF, and the empty line after the record, into
+// `bytes`, whose room is kept from record to record.
+void putRecord(const QStringList &record, QByteArray &bytes)
 {
     qsizetype size = 2;
     for (const QString &line : record)
         size += line.size() + 2;
-    QByteArray bytes(size, Qt::Uninitialized);
+    bytes.resize(size);
     char *out = bytes.data();
     for (const QString &line : record) {
         out = putLatin1(out, line);
@@ -69,7 +70,6 @@ QByteArray recordBytes(const QStringList &record)
     *out++ = '\r';
     *out++ = '\n';
     bytes.truncate(out - bytes.constData());
-    return bytes;
 }
 
 int saturatedInt(double value)
@@ -270,6 +270,7 @@ ConversionResult ConversionRun::run(const ConversionOptions &options)
     const QDate date = options.date.isValid() ? options.date : QDate::currentDate();
     bool written = output.write(toLatin1Text(OutputFile::bannerText(inputFileName, date)));
 
+    QByteArray recordBytes;
     for (const AirspacePtr &airspace : kept) {
         if (!written)
             break;
@@ -287,7 +288,8 @@ ConversionResult ConversionRun::run(const ConversionOptions &options)
             result.faultyLines.append(QObject::tr("  - %1  -- %2").arg(airspace->name(), airspace->errorText()));
             continue;
         }
-        written = output.write(recordBytes(record));
+        putRecord(record, recordBytes);
+        written = output.write(recordBytes);
         if (written)
             ++result.writtenCount;
     }
