@@ -125,8 +125,9 @@ public:
 
     bool finish()
     {
+        // The save file's commit does not notice a failing last flush: flush first.
         if (m_saveFile)
-            return m_saveFile->commit();
+            return m_saveFile->flush() && m_saveFile->commit();
         if (!m_directFile->flush())
             return false;
         m_directFile->close();
