@@ -74,29 +74,47 @@ qsizetype splitInto(QStringView text, char16_t separator, QStringView *parts, qs
 // Plain decimals ("47", "30.5", "31.") are nearly all there is. With at most 15 digits the
 // value is one correctly rounded division of two exact doubles, the same result as the
 // toolkit's conversion, which is much slower; everything else goes to the toolkit.
-bool readPlainDecimal(QStringView text, double &value)
+struct PlainNumber
 {
-    static constexpr double powersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
-                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     int64_t mantissa = 0;
     int digits = 0;
     int fractionDigits = -1;
-    for (QChar c : text) {
+
+    // False for a character that a plain decimal cannot hold here.
+    bool add(char16_t c)
+    {
         if (c >= u'0' && c <= u'9') {
             if (++digits > 15)
                 return false;
-            mantissa = mantissa * 10 + (c.unicode() - u'0');
+            mantissa = mantissa * 10 + (c - u'0');
             if (fractionDigits >= 0)
                 ++fractionDigits;
-        } else if (c == u'.' && fractionDigits < 0) {
-            fractionDigits = 0;
-        } else {
-            return false;
+            return true;
         }
+        if (c != u'.' || fractionDigits >= 0)
+            return false;
+        fractionDigits = 0;
+        return true;
     }
-    if (digits == 0)
+
+    double value() const
+    {
+        static constexpr double powersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                                 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        return double(mantissa) / powersOfTen[qMax(fractionDigits, 0)];
+    }
+};
+
+bool readPlainDecimal(QStringView text, double &value)
+{
+    PlainNumber number;
+    for (QChar c : text) {
+        if (!number.add(c.unicode()))
+            return false;
+    }
+    if (number.digits == 0)
         return false;
-    value = double(mantissa) / powersOfTen[qMax(fractionDigits, 0)];
+    value = number.value();
     return true;
 }
 
@@ -125,21 +143,6 @@ int32_t succeeded(int32_t value, bool *ok)
     return value;
 }
 
-// One number of a coordinate as the plain decimal reading above takes it.
-struct PlainNumber
-{
-    int64_t mantissa = 0;
-    int digits = 0;
-    int fractionDigits = -1;
-
-    double value() const
-    {
-        static constexpr double powersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
-                                                 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-        return double(mantissa) / powersOfTen[qMax(fractionDigits, 0)];
-    }
-};
-
 bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
 
 // "dd:mm:ss.s H" or "dd:mm.m H" from position i on, added up as the general conversions
@@ -152,20 +155,13 @@ bool readUsualCoordinate(QStringView text, qsizetype &i, int32_t &value, bool &i
     const qsizetype size = text.size();
     for (; i < size; ++i) {
         const char16_t c = text[i].unicode();
-        if (c >= u'0' && c <= u'9') {
-            if (++number->digits > 15)
-                return false;
-            number->mantissa = number->mantissa * 10 + (c - u'0');
-            if (number->fractionDigits >= 0)
-                ++number->fractionDigits;
-        } else if (c == u'.') {
-            if (number->fractionDigits >= 0)
-                return false;
-            number->fractionDigits = 0;
-        } else if (c == u':') {
+        if (c == u':') {
             if (count == 3)
                 return false;
             number = &numbers[count++];
+        } else if ((c >= u'0' && c <= u'9') || c == u'.') {
+            if (!number->add(c))
+                return false;
         } else {
             break;
         }
