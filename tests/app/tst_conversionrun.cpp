@@ -7,6 +7,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 using Answer = ConversionUi::ExistingOutput;
 Q_DECLARE_METATYPE(Answer)
@@ -227,10 +228,11 @@ private slots:
         ConversionOptions options;
         options.inputFileName = input.isEmpty() ? m_input : m_dir.filePath(input);
         options.outputText = output.isEmpty() ? QString() : m_dir.filePath(output);
-        // A full device of its own where allowed, so that a fault cannot replace the system's one.
+        // A full device of its own where allowed, so that a fault cannot replace the system's one;
+        // a link to the real one only where /dev cannot take a file (not as root).
         if (output == QLatin1String("full.kaf") && !QFile::exists(options.outputText)
             && ::mknod(QFile::encodeName(options.outputText).constData(), S_IFCHR | 0666, makedev(1, 7)) != 0
-            && !QFile::link(QStringLiteral("/dev/full"), options.outputText))
+            && (::geteuid() == 0 || !QFile::link(QStringLiteral("/dev/full"), options.outputText)))
             QSKIP("no full device to write to");
         QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("folder")));
         writeAll(m_input, polygon("Alpha"));
