@@ -198,26 +198,31 @@ void MainWindow::chooseLanguage()
         language = QStringLiteral("fr");
 }
 
-void MainWindow::selectOpenAir()
+namespace {
+
+// A file dialog that starts in the field's folder and puts the chosen file into the field.
+void chooseFileInto(QLineEdit *field, const QString &filter, QFileDialog::FileMode mode)
 {
     QFileDialog dialog;
-    dialog.setNameFilter(tr("OpenAir (*.txt);;Korvel Airspace Formated (*.kaf)"));
+    dialog.setNameFilter(filter);
     dialog.setViewMode(QFileDialog::Detail);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDirectory(ui->lineEditOpenAir->text());
+    dialog.setFileMode(mode);
+    dialog.setDirectory(field->text());
     if (dialog.exec() && !dialog.selectedFiles().isEmpty())
-        ui->lineEditOpenAir->setText(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
+        field->setText(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
+}
+
+} // namespace
+
+void MainWindow::selectOpenAir()
+{
+    chooseFileInto(ui->lineEditOpenAir, tr("OpenAir (*.txt);;Korvel Airspace Formated (*.kaf)"),
+                   QFileDialog::ExistingFile);
 }
 
 void MainWindow::selectKaf()
 {
-    QFileDialog dialog;
-    dialog.setNameFilter(tr("Korvel Airspace Formated (*.kaf)"));
-    dialog.setViewMode(QFileDialog::Detail);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDirectory(ui->lineEditKml->text());
-    if (dialog.exec() && !dialog.selectedFiles().isEmpty())
-        ui->lineEditKml->setText(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
+    chooseFileInto(ui->lineEditKml, tr("Korvel Airspace Formated (*.kaf)"), QFileDialog::AnyFile);
 }
 
 void MainWindow::convert()
