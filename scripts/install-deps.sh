@@ -28,4 +28,4 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -q
-apt-get install -y -q --no-install-recommends "${missing[@]}"
+apt-get install -y -q "${missing[@]}"
