@@ -46,14 +46,16 @@ qsizetype fileNameStart(const QString &path)
 
 const QString KafSuffix = QStringLiteral(".kaf");
 
-} // namespace
-
+// The input's file name without its directories and with its last extension cut;
+// a name without "." is kept whole.
 QString stemOf(const QString &inputFileName)
 {
     const QString name = inputFileName.mid(fileNameStart(inputFileName));
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? name : name.left(dot);
 }
+
+} // namespace
 
 QString completeFileName(const QString &outputText, const QString &inputFileName)
 {

@@ -14,10 +14,6 @@ inline constexpr char VersionText[] = " V 2.20";
 // existing directory receives that file, anything else gets ".kaf" unless it ends so.
 QString completeFileName(const QString &outputText, const QString &inputFileName);
 
-// The input's file name without its directories and with its last extension cut;
-// a name without "." is kept whole.
-QString stemOf(const QString &inputFileName);
-
 // The banner block that opens every run's output, line ends CR LF, ending with the
 // empty line that separates it from the first record.
 QString bannerText(const QString &inputFileName, const QDate &date);
