@@ -3,10 +3,83 @@
 #include "model/geometry.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
 
 namespace {
 constexpr int DeviceNameLength = 16;
 }
+
+// Straight edges are by far the most numerous objects: an outline takes them from an
+// arena of its own instead of one heap allocation each. Memory is given back when the
+// arena goes, which is when the airspace and the last of its segments are gone, as
+// every segment's control block holds a reference to it.
+class SegmentArena
+{
+public:
+    SegmentArena() = default;
+    SegmentArena(const SegmentArena &) = delete;
+    SegmentArena &operator=(const SegmentArena &) = delete;
+    ~SegmentArena()
+    {
+        while (m_chunk) {
+            Chunk *previous = m_chunk->previous;
+            std::free(m_chunk);
+            m_chunk = previous;
+        }
+    }
+
+    void *allocate(std::size_t bytes)
+    {
+        bytes = (bytes + Alignment - 1) & ~(Alignment - 1);
+        if (!m_chunk || m_chunk->size - m_used < bytes) {
+            // Chunks double, so an outline of n edges takes about log n allocations.
+            m_nextSize = std::max(m_nextSize * 2, bytes);
+            auto *chunk = static_cast<Chunk *>(std::malloc(sizeof(Chunk) + m_nextSize));
+            if (!chunk)
+                throw std::bad_alloc();
+            chunk->previous = m_chunk;
+            chunk->size = m_nextSize;
+            m_chunk = chunk;
+            m_used = 0;
+        }
+        void *result = reinterpret_cast<char *>(m_chunk + 1) + m_used;
+        m_used += bytes;
+        return result;
+    }
+
+private:
+    static constexpr std::size_t Alignment = alignof(std::max_align_t);
+    struct alignas(std::max_align_t) Chunk {
+        Chunk *previous;
+        std::size_t size;
+    };
+    Chunk *m_chunk = nullptr;
+    std::size_t m_used = 0;
+    std::size_t m_nextSize = 512;
+};
+
+namespace {
+
+template <typename T>
+struct ArenaAllocator {
+    using value_type = T;
+    std::shared_ptr<SegmentArena> arena;
+
+    explicit ArenaAllocator(std::shared_ptr<SegmentArena> a) : arena(std::move(a)) {}
+    template <typename U>
+    ArenaAllocator(const ArenaAllocator<U> &other) : arena(other.arena) {}
+
+    T *allocate(std::size_t n) { return static_cast<T *>(arena->allocate(n * sizeof(T))); }
+    void deallocate(T *, std::size_t) {}
+
+    template <typename U>
+    bool operator==(const ArenaAllocator<U> &other) const { return arena == other.arena; }
+    template <typename U>
+    bool operator!=(const ArenaAllocator<U> &other) const { return arena != other.arena; }
+};
+
+} // namespace
 
 Airspace::Airspace() = default;
 
@@ -27,6 +100,9 @@ Airspace &Airspace::operator=(const Airspace &other)
     m_isFinished = false;
     m_segments.clear();
     m_subBlocks.clear();
+    m_subBlockPending = false;
+    // The old segments may live on elsewhere with the old arena; the copy starts a new one.
+    m_arena.reset();
 
     m_enabled = other.m_enabled;
     m_airspaceClass = other.m_airspaceClass;
@@ -76,8 +152,32 @@ void Airspace::addDefinitionFault(const QString &text)
     m_hasDefinitionError = true;
 }
 
+SegmentPtr Airspace::makeLine(GeoPoint from, GeoPoint to)
+{
+    if (!m_arena)
+        m_arena = std::make_shared<SegmentArena>();
+    return std::allocate_shared<AirspaceSegment>(ArenaAllocator<AirspaceSegment>(m_arena), from, to);
+}
+
+const std::vector<SubBlockPtr> &Airspace::subBlocks() const
+{
+    buildPendingSubBlock();
+    return m_subBlocks;
+}
+
+// The sub-block holds the segments as they were when the outline was finished.
+void Airspace::buildPendingSubBlock() const
+{
+    if (!m_subBlockPending)
+        return;
+    m_subBlockPending = false;
+    m_subBlocks.clear();
+    m_subBlocks.push_back(std::make_shared<AirspaceSubBlock>(m_segments));
+}
+
 void Airspace::appendSegment(SegmentPtr segment)
 {
+    buildPendingSubBlock();
     m_isFinished = false;
     m_segments.push_back(std::move(segment));
 }
@@ -91,7 +191,7 @@ void Airspace::addPoint(GeoPoint point)
         return;
     }
     // A repeated point still draws a zero-length line; finishing removes it.
-    appendSegment(std::make_shared<AirspaceSegment>(m_currentPoint, point));
+    appendSegment(makeLine(m_currentPoint, point));
     m_currentPoint = point;
 }
 
@@ -133,12 +233,13 @@ void Airspace::closeOutline()
 {
     if (isClosed())
         return;
-    appendSegment(std::make_shared<AirspaceSegment>(m_segments.back()->endPoint(), m_segments.front()->startPoint()));
+    appendSegment(makeLine(m_segments.back()->endPoint(), m_segments.front()->startPoint()));
     finishDefinition();
 }
 
 void Airspace::finishDefinition()
 {
+    buildPendingSubBlock();
     m_segments.erase(std::remove_if(m_segments.begin(), m_segments.end(),
                                     [](const SegmentPtr &s) {
                                         return s->kind() == Line && s->startPoint() == s->endPoint();
@@ -158,13 +259,13 @@ void Airspace::finishDefinition()
         return;
     }
 
-    m_subBlocks.clear();
-    m_subBlocks.push_back(std::make_shared<AirspaceSubBlock>(m_segments));
+    m_subBlockPending = true;
     m_isFinished = true;
 }
 
 void Airspace::makeClockwise()
 {
+    buildPendingSubBlock();
     if (m_segments.empty())
         return;
     if (orientation(m_segments) != -1)

@@ -10,6 +10,7 @@
 #include <vector>
 
 using SubBlockPtr = std::shared_ptr<AirspaceSubBlock>;
+class SegmentArena;
 
 // One airspace as read from an OpenAir block: attributes and the ordered outline.
 class Airspace : public QObject
@@ -60,7 +61,7 @@ public:
 
     const SegmentList &segments() const { return m_segments; }
     int segmentCount() const { return static_cast<int>(m_segments.size()); }
-    const std::vector<SubBlockPtr> &subBlocks() const { return m_subBlocks; }
+    const std::vector<SubBlockPtr> &subBlocks() const;
 
     // A fault of the definition itself, found while reading (for example a coordinate
     // that could not be read). The airspace is faulty from then on and is not written.
@@ -87,6 +88,8 @@ public slots:
 
 private:
     void appendSegment(SegmentPtr segment);
+    SegmentPtr makeLine(GeoPoint from, GeoPoint to);
+    void buildPendingSubBlock() const;
 
     bool m_hasDefinitionError = false;
     bool m_isFinished = false;
@@ -101,7 +104,11 @@ private:
     int m_ceiling = UnlimitedCeilingCm;
     int m_warningDistance = 0;
     SegmentList m_segments;
-    std::vector<SubBlockPtr> m_subBlocks;
+    // The sub-block of a finished outline is made when first asked for: nearly every
+    // airspace is written without anyone asking.
+    mutable std::vector<SubBlockPtr> m_subBlocks;
+    mutable bool m_subBlockPending = false;
+    std::shared_ptr<SegmentArena> m_arena;
     bool m_penUp = true;
     QString m_ceilingText;
     QString m_floorText;

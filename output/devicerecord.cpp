@@ -26,6 +26,29 @@ QString classLetter(int airspaceClass)
     }
 }
 
+// Lines are made in a stack buffer and copied once: nearly every line of a record is
+// one of these.
+char16_t *putText(char16_t *out, QLatin1String text)
+{
+    return std::copy(text.begin(), text.end(), out);
+}
+
+QString pointLine(QLatin1String keyword, GeoPoint point)
+{
+    char16_t buffer[8 + DeviceCoordinateTextMax];
+    const char16_t *end = putDeviceCoordinateText(putText(buffer, keyword), point);
+    return QString(reinterpret_cast<const QChar *>(buffer), end - buffer);
+}
+
+// A straight edge: its start point only when it opens the outline, so that consecutive
+// edges do not repeat a shared corner.
+void appendLineLines(QStringList &lines, GeoPoint from, GeoPoint to, bool isFirst)
+{
+    if (isFirst)
+        lines.append(pointLine(QLatin1String("DP "), from));
+    lines.append(pointLine(QLatin1String("DP "), to));
+}
+
 // The outline keeps at least one segment once zero-length lines are gone.
 bool hasExtent(const SegmentList &segments)
 {
@@ -44,7 +67,8 @@ QStringList Airspace::deviceRecord(int warningDistanceCm)
     if (hasDefinitionError() || !hasExtent(m_segments))
         return QStringList{QString()};
 
-    const SegmentList working = splitLongLines(m_segments);
+    std::vector<OutlinePiece> working;
+    splitLongLines(m_segments, working);
 
     QStringList lines;
     lines.reserve(qsizetype(9 + m_arTexts.size() + 3 * working.size()));
@@ -66,8 +90,11 @@ QStringList Airspace::deviceRecord(int warningDistanceCm)
     lines.append(QStringLiteral("CO ") + toDeviceText(m_comment));
 
     bool isFirst = true;
-    for (const SegmentPtr &segment : working) {
-        lines.append(segment->deviceLines(isFirst));   // moves the strings in
+    for (const OutlinePiece &piece : working) {
+        if (piece.original >= 0)
+            lines.append(m_segments[std::size_t(piece.original)]->deviceLines(isFirst));   // moves the strings in
+        else
+            appendLineLines(lines, piece.start, piece.end, isFirst);
         isFirst = false;
     }
     return lines;
@@ -110,30 +137,13 @@ QString Airspace::deviceTypeText() const
     }
 }
 
-namespace {
-
-// Lines are made in a stack buffer and copied once: nearly every line of a record is
-// one of these.
-char16_t *putText(char16_t *out, QLatin1String text)
-{
-    return std::copy(text.begin(), text.end(), out);
-}
-
-QString pointLine(QLatin1String keyword, GeoPoint point)
-{
-    char16_t buffer[8 + DeviceCoordinateTextMax];
-    const char16_t *end = putDeviceCoordinateText(putText(buffer, keyword), point);
-    return QString(reinterpret_cast<const QChar *>(buffer), end - buffer);
-}
-
-} // namespace
-
 QStringList AirspaceSegment::deviceLines(bool isFirst) const
 {
     if (m_kind == Line) {
-        if (isFirst)
-            return {pointLine(QLatin1String("DP "), m_startPoint), pointLine(QLatin1String("DP "), m_endPoint)};
-        return {pointLine(QLatin1String("DP "), m_endPoint)};
+        QStringList lines;
+        lines.reserve(isFirst ? 2 : 1);
+        appendLineLines(lines, m_startPoint, m_endPoint, isFirst);
+        return lines;
     }
     char16_t buffer[16 + 2 * DeviceCoordinateTextMax];
     char16_t *end = putDeviceCoordinateText(putText(buffer, QLatin1String("DB ")), m_startPoint);

@@ -6,57 +6,115 @@
 
 namespace {
 
-// One piece of the outline while splitting: plain values, so that inserting a piece only
-// moves a few bytes and no segment is made for a piece that is split again.
-struct Piece {
+// A piece while splitting, with its length: 0 for arcs and circles, never split.
+struct MeasuredPiece {
     GeoPoint start;
     GeoPoint end;
-    DistanceBearing length;   // 0 for arcs and circles: they are never split
-    int original;             // index of the untouched given segment, or -1
+    DistanceBearing length;
+    int original;
 };
+
+// Halving depends on nothing but the piece itself: the middle is found from the start
+// along the piece's own bearing.
+void halve(const MeasuredPiece &piece, MeasuredPiece &first, MeasuredPiece &second)
+{
+    const GeoPoint middle = destinationPoint(piece.start, piece.length.distance / 2, piece.length.bearing);
+    first = {piece.start, middle, distanceAndBearing(piece.start, middle), -1};
+    second = {middle, piece.end, distanceAndBearing(middle, piece.end), -1};
+}
+
+// As each halving depends only on its piece, the order of the halvings does not matter
+// as long as the limit is not reached: every edge can be halved on its own, depth first,
+// and the leaves come out in outline order. False when the pieces would pass the limit;
+// then the order matters and the caller halves longest first.
+bool splitEachEdge(const std::vector<MeasuredPiece> &measured, std::vector<OutlinePiece> &pieces)
+{
+    const std::size_t limit = std::size_t(SplitSegmentLimit);
+    MeasuredPiece stack[SplitSegmentLimit + 2];
+    for (const MeasuredPiece &edge : measured) {
+        if (edge.length.distance <= LongLineCm) {
+            pieces.push_back({edge.start, edge.end, edge.original});
+            continue;
+        }
+        std::size_t depth = 0;
+        stack[depth++] = edge;
+        while (depth > 0) {
+            const MeasuredPiece piece = stack[--depth];
+            if (piece.length.distance <= LongLineCm) {
+                pieces.push_back({piece.start, piece.end, -1});
+                continue;
+            }
+            // Every piece waiting on the stack still gives at least one.
+            if (pieces.size() + depth + 2 > limit)
+                return false;
+            halve(piece, stack[depth + 1], stack[depth]);
+            depth += 2;
+        }
+    }
+    return pieces.size() <= limit;
+}
+
+// Longest first, the first of equal lengths, until none is long or the limit is reached.
+void splitLongestFirst(std::vector<MeasuredPiece> measured, std::vector<OutlinePiece> &pieces)
+{
+    measured.reserve(SplitSegmentLimit);
+    while (measured.size() < std::size_t(SplitSegmentLimit)) {
+        const auto longest = std::max_element(measured.begin(), measured.end(),
+                                              [](const MeasuredPiece &a, const MeasuredPiece &b) {
+                                                  return a.length.distance < b.length.distance;
+                                              });
+        if (longest->length.distance <= LongLineCm)
+            break;
+        MeasuredPiece first, second;
+        halve(*longest, first, second);
+        *longest = first;
+        measured.insert(longest + 1, second);
+    }
+    pieces.clear();
+    for (const MeasuredPiece &piece : measured)
+        pieces.push_back({piece.start, piece.end, piece.original});
+}
 
 } // namespace
 
-SegmentList splitLongLines(SegmentList segments)
+void splitLongLines(const SegmentList &segments, std::vector<OutlinePiece> &pieces)
 {
+    pieces.clear();
     const std::size_t count = segments.size();
+    pieces.reserve(std::max(count, std::size_t(SplitSegmentLimit)));
+    const auto keepAll = [&] {
+        for (std::size_t i = 0; i < count; ++i)
+            pieces.push_back({segments[i]->startPoint(), segments[i]->endPoint(), int(i)});
+    };
     if (count == 0 || count >= std::size_t(SplitSegmentLimit))
-        return segments;
+        return keepAll();
 
-    std::vector<Piece> pieces;
-    pieces.reserve(SplitSegmentLimit);
+    std::vector<MeasuredPiece> measured;
+    measured.reserve(count);
     bool anyLong = false;
     for (std::size_t i = 0; i < count; ++i) {
         const AirspaceSegment &segment = *segments[i];
         const DistanceBearing length = segment.kind() == Line
             ? distanceAndBearing(segment.startPoint(), segment.endPoint()) : DistanceBearing{};
         anyLong = anyLong || length.distance > LongLineCm;
-        pieces.push_back({segment.startPoint(), segment.endPoint(), length, int(i)});
+        measured.push_back({segment.startPoint(), segment.endPoint(), length, int(i)});
     }
     if (!anyLong)
-        return segments;
+        return keepAll();
 
-    while (pieces.size() < std::size_t(SplitSegmentLimit)) {
-        // max_element gives the first of several equal maxima.
-        const auto longest = std::max_element(pieces.begin(), pieces.end(), [](const Piece &a, const Piece &b) {
-            return a.length.distance < b.length.distance;
-        });
-        if (longest->length.distance <= LongLineCm)
-            break;
-        const GeoPoint middle =
-            destinationPoint(longest->start, longest->length.distance / 2, longest->length.bearing);
-        const Piece second{middle, longest->end, distanceAndBearing(middle, longest->end), -1};
-        longest->end = middle;
-        longest->length = distanceAndBearing(longest->start, middle);
-        longest->original = -1;
-        pieces.insert(longest + 1, second);
-    }
+    if (!splitEachEdge(measured, pieces))
+        splitLongestFirst(std::move(measured), pieces);
+}
 
+SegmentList splitLongLines(const SegmentList &segments)
+{
+    std::vector<OutlinePiece> pieces;
+    splitLongLines(segments, pieces);
     SegmentList result;
     result.reserve(pieces.size());
-    for (const Piece &piece : pieces) {
+    for (const OutlinePiece &piece : pieces) {
         if (piece.original >= 0)
-            result.push_back(std::move(segments[std::size_t(piece.original)]));
+            result.push_back(segments[std::size_t(piece.original)]);
         else
             result.push_back(std::make_shared<AirspaceSegment>(piece.start, piece.end));
     }
