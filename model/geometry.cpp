@@ -5,6 +5,7 @@
 #include <QObject>
 
 #include <algorithm>
+#include <array>
 
 // Both tables follow one rule, so that every build agrees to the unit:
 // entry i = round(f(i * 0.5 degree) * 2^31), half away from zero, in double precision.
@@ -85,6 +86,21 @@ inline int32_t scaled(int64_t value, int32_t tableValue)
 
 inline int64_t abs64(int64_t v) { return v < 0 ? -v : v; }
 
+// For each range of 2^23 tangent values: the first table entry, from index 2 on, that is
+// not below the range's lowest value.
+constexpr int TangentBucketShift = 23;
+constexpr std::size_t TangentBucketCount = (std::size_t(1) << (31 - TangentBucketShift)) + 1;
+
+const std::array<uint8_t, TangentBucketCount> tangentBuckets = [] {
+    std::array<uint8_t, TangentBucketCount> buckets{};
+    for (std::size_t b = 0; b < TangentBucketCount; ++b) {
+        const int64_t lowest = int64_t(b) << TangentBucketShift;
+        const int32_t *first = std::lower_bound(tangentTable + 2, tangentTable + TangentTableSize, lowest);
+        buckets[b] = uint8_t(std::min<std::ptrdiff_t>(first - tangentTable, TangentTableSize - 1));
+    }
+    return buckets;
+}();
+
 } // namespace
 
 int32_t sinMas(int32_t angle)
@@ -152,8 +168,14 @@ int32_t atan2Mas(int32_t x, int32_t y)
         q = std::min<int64_t>(q, tangentTable[TangentTableSize - 1]);
         int lower = 0;
         if (q > tangentTable[1]) {
-            const int32_t *first = std::lower_bound(tangentTable + 2, tangentTable + TangentTableSize, q);
-            lower = int(first - tangentTable) - 1;
+            // The first entry not below q, from index 2 on (a binary search costs more
+            // than the rest of the function): the bucket of q's top bits names the first
+            // candidate, and as entries lie further apart than a bucket is wide, at most
+            // one more step is needed.
+            int first = tangentBuckets[std::size_t(q >> TangentBucketShift)];
+            while (tangentTable[first] < q)
+                ++first;
+            lower = first - 1;
         }
         const int64_t t0 = tangentTable[lower];
         const int64_t t1 = tangentTable[lower + 1];

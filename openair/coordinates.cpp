@@ -97,6 +97,10 @@ struct PlainNumber
         return true;
     }
 
+    // Whole numbers of up to 9 digits: every step of the conversions below is then exact
+    // in double precision, and plain integer arithmetic gives the same values.
+    bool isSmallWholeNumber() const { return fractionDigits <= 0 && digits <= 9; }
+
     double value() const
     {
         static constexpr double powersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
@@ -180,6 +184,13 @@ bool readUsualCoordinate(QStringView text, qsizetype &i, int32_t &value, bool &i
     isLatitude = letter == u'N' || letter == u'S';
     const int sign = letter == u'S' || letter == u'W' ? -1 : 1;
 
+    if (std::all_of(numbers, numbers + count, [](const PlainNumber &n) { return n.isSmallWholeNumber(); })) {
+        int64_t total = numbers[0].mantissa * 3600000 + numbers[1].mantissa * 60000;
+        if (count == 3)
+            total += numbers[2].mantissa * 1000;
+        value = Saturating::toInt32(total * sign);
+        return true;
+    }
     const double degrees = numbers[0].value();
     const double minutes = numbers[1].value();
     if (count == 2) {
