@@ -185,15 +185,36 @@ int32_t atan2Mas(int32_t x, int32_t y)
     return low32(yNegative ? -result : result);
 }
 
+namespace {
+
+// The east and north components (cm) of the flat-earth step from one point to another.
+struct FlatStep {
+    int32_t dx;
+    int32_t dy;
+};
+
+FlatStep flatStep(GeoPoint from, GeoPoint to)
+{
+    const int32_t meanLat = low32((int64_t(from.lat) + to.lat) >> 1);
+    const int64_t k = scaled(CmPerMasTimes1e7, cosMas(meanLat));
+    return {low32(((int64_t(to.lon) - from.lon) * k) / TenMillion),
+            low32(((int64_t(to.lat) - from.lat) * CmPerMasTimes1e7) / TenMillion)};
+}
+
+} // namespace
+
+int64_t largerFlatComponent(GeoPoint from, GeoPoint to)
+{
+    const FlatStep step = flatStep(from, to);
+    return std::max(abs64(step.dx), abs64(step.dy));
+}
+
 DistanceBearing distanceAndBearing(GeoPoint from, GeoPoint to)
 {
     if (from == to)
         return {0, 0};
 
-    const int32_t meanLat = low32((int64_t(from.lat) + to.lat) >> 1);
-    const int64_t k = scaled(CmPerMasTimes1e7, cosMas(meanLat));
-    const int32_t dx = low32(((int64_t(to.lon) - from.lon) * k) / TenMillion);
-    const int32_t dy = low32(((int64_t(to.lat) - from.lat) * CmPerMasTimes1e7) / TenMillion);
+    const auto [dx, dy] = flatStep(from, to);
 
     const int32_t a = atan2Mas(dx, dy);
     const int32_t bearing = a <= Mas::Quarter ? Mas::Quarter - a : low32(int64_t(5) * Mas::Quarter - a);

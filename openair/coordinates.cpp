@@ -153,24 +153,31 @@ bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
 // below do; false for any other form.
 bool readUsualCoordinate(QStringView text, qsizetype &i, int32_t &value, bool &isLatitude)
 {
+    // The numbers are filled one at a time in a local and then stored: working on them
+    // through a pointer into the array keeps every digit in memory instead of registers.
     PlainNumber numbers[3];
-    int count = 1;
-    PlainNumber *number = numbers;
+    int count = 0;
     const qsizetype size = text.size();
-    for (; i < size; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c == u':') {
-            if (count == 3)
+    const char16_t *data = text.utf16();
+    for (;;) {
+        PlainNumber number;
+        for (; i < size; ++i) {
+            const char16_t c = data[i];
+            if (!((c >= u'0' && c <= u'9') || c == u'.'))
+                break;
+            if (!number.add(c))
                 return false;
-            number = &numbers[count++];
-        } else if ((c >= u'0' && c <= u'9') || c == u'.') {
-            if (!number->add(c))
-                return false;
-        } else {
-            break;
         }
+        if (number.digits == 0)
+            return false;
+        numbers[count++] = number;
+        if (i >= size || data[i] != u':')
+            break;
+        if (count == 3)
+            return false;
+        ++i;
     }
-    if (count < 2 || std::any_of(numbers, numbers + count, [](const PlainNumber &n) { return n.digits == 0; }))
+    if (count < 2)
         return false;
     while (i < size && isBlank(text[i]))
         ++i;
@@ -211,17 +218,19 @@ bool readUsualPair(QStringView text, GeoPoint &point)
 {
     const qsizetype size = text.size();
     qsizetype i = 0;
-    int32_t values[2] = {0, 0};
-    bool latitude[2] = {false, false};
-    for (int k = 0; k < 2; ++k) {
-        while (i < size && isBlank(text[i]))
-            ++i;
-        if (!readUsualCoordinate(text, i, values[k], latitude[k]))
-            return false;
-    }
-    if (latitude[0] == latitude[1])
+    int32_t firstValue = 0;
+    int32_t secondValue = 0;
+    bool firstIsLatitude = false;
+    bool secondIsLatitude = false;
+    while (i < size && isBlank(text[i]))
+        ++i;
+    if (!readUsualCoordinate(text, i, firstValue, firstIsLatitude))
         return false;
-    point = latitude[0] ? GeoPoint(values[1], values[0]) : GeoPoint(values[0], values[1]);
+    while (i < size && isBlank(text[i]))
+        ++i;
+    if (!readUsualCoordinate(text, i, secondValue, secondIsLatitude) || firstIsLatitude == secondIsLatitude)
+        return false;
+    point = firstIsLatitude ? GeoPoint(secondValue, firstValue) : GeoPoint(firstValue, secondValue);
     return true;
 }
 

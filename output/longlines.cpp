@@ -6,7 +6,8 @@
 
 namespace {
 
-// A piece while splitting, with its length: 0 for arcs and circles, never split.
+// A piece while splitting, with its length: 0 for arcs, circles and pieces too short to
+// be split.
 struct MeasuredPiece {
     GeoPoint start;
     GeoPoint end;
@@ -14,13 +15,26 @@ struct MeasuredPiece {
     int original;
 };
 
+// Only pieces longer than LongLineCm are ever halved, so the exact length is needed for
+// them alone. A piece whose larger flat component is at most this cannot be longer
+// (the distance is at most sqrt(2) times that component, 4,950 m here) and keeps a
+// length of 0, which saves the costly part of the distance for nearly every edge.
+constexpr int64_t SurelyShortComponentCm = 350000;
+
+DistanceBearing lengthToSplit(GeoPoint from, GeoPoint to)
+{
+    if (largerFlatComponent(from, to) <= SurelyShortComponentCm)
+        return {};
+    return distanceAndBearing(from, to);
+}
+
 // Halving depends on nothing but the piece itself: the middle is found from the start
 // along the piece's own bearing.
 void halve(const MeasuredPiece &piece, MeasuredPiece &first, MeasuredPiece &second)
 {
     const GeoPoint middle = destinationPoint(piece.start, piece.length.distance / 2, piece.length.bearing);
-    first = {piece.start, middle, distanceAndBearing(piece.start, middle), -1};
-    second = {middle, piece.end, distanceAndBearing(middle, piece.end), -1};
+    first = {piece.start, middle, lengthToSplit(piece.start, middle), -1};
+    second = {middle, piece.end, lengthToSplit(middle, piece.end), -1};
 }
 
 // As each halving depends only on its piece, the order of the halvings does not matter
@@ -95,7 +109,7 @@ void splitLongLines(const SegmentList &segments, std::vector<OutlinePiece> &piec
     for (std::size_t i = 0; i < count; ++i) {
         const AirspaceSegment &segment = *segments[i];
         const DistanceBearing length = segment.kind() == Line
-            ? distanceAndBearing(segment.startPoint(), segment.endPoint()) : DistanceBearing{};
+            ? lengthToSplit(segment.startPoint(), segment.endPoint()) : DistanceBearing{};
         anyLong = anyLong || length.distance > LongLineCm;
         measured.push_back({segment.startPoint(), segment.endPoint(), length, int(i)});
     }
