@@ -1,6 +1,7 @@
 #include "app/conversionrun.h"
 
 #include "app/outputfile.h"
+#include "app/workerpool.h"
 #include "openair/openairreader.h"
 
 #include <QFile>
@@ -22,6 +23,8 @@ namespace {
 
 // The instrument refuses outlines with more corner points than this.
 constexpr int MaxSegments = 100;
+// Records are made by the calling thread and up to this many more.
+constexpr int MaxRecordHelpers = 3;
 // Room for "_NN" within the instrument's 16 characters.
 constexpr int DeviceNameBaseLength = 13;
 
@@ -153,6 +156,14 @@ private:
     qint64 m_originalSize = 0;
 };
 
+// What becomes of one airspace in the output: its record, or the line that reports it.
+struct PreparedRecord
+{
+    enum Kind { Written, OverLimit, Faulty } kind = Written;
+    QByteArray bytes;     // the record, for Written; its room is kept from batch to batch
+    QString reportLine;   // for OverLimit and Faulty
+};
+
 QString reportText(const QString &heading, QStringList lines)
 {
     lines.first().prepend(heading);
@@ -271,28 +282,48 @@ ConversionResult ConversionRun::run(const ConversionOptions &options)
     const QDate date = options.date.isValid() ? options.date : QDate::currentDate();
     bool written = output.write(toLatin1Text(OutputFile::bannerText(inputFileName, date)));
 
-    QByteArray recordBytes;
-    for (const AirspacePtr &airspace : kept) {
-        if (!written)
-            break;
+    // Records are made on every core, a batch at a time, and written in order. Each
+    // airspace is let go as soon as its record is made, so freeing memory is shared out
+    // too; the batch bounds the records held at once.
+    constexpr std::size_t BatchSize = 256;
+    std::vector<PreparedRecord> prepared(std::min(BatchSize, kept.size()));
+    WorkerPool pool(MaxRecordHelpers);
+    const auto prepare = [&](AirspacePtr &airspace, PreparedRecord &record) {
         // Closing comes first, so the closing line counts against the limit.
         if (options.closeOutlines && !airspace->isClosed())
             airspace->closeOutline();
         const int segmentCount = airspace->segmentCount();
         if (segmentCount > MaxSegments) {
-            result.overLimitLines.append(
-                QObject::tr("  - %1 hat %2 Segmente").arg(airspace->name(), QString::number(segmentCount)));
-            continue;
+            record.kind = PreparedRecord::OverLimit;
+            record.reportLine = QObject::tr("  - %1 hat %2 Segmente").arg(airspace->name(), QString::number(segmentCount));
+        } else if (const QStringList lines = airspace->deviceRecord(warningCm); lines.size() == 1) {
+            record.kind = PreparedRecord::Faulty;
+            record.reportLine = QObject::tr("  - %1  -- %2").arg(airspace->name(), airspace->errorText());
+        } else {
+            record.kind = PreparedRecord::Written;
+            putRecord(lines, record.bytes);
         }
-        const QStringList record = airspace->deviceRecord(warningCm);
-        if (record.size() == 1) {
-            result.faultyLines.append(QObject::tr("  - %1  -- %2").arg(airspace->name(), airspace->errorText()));
-            continue;
+        airspace.reset();
+    };
+    for (std::size_t begin = 0; begin < kept.size() && written; begin += BatchSize) {
+        const std::size_t count = std::min(BatchSize, kept.size() - begin);
+        pool.run(count, [&](std::size_t i) { prepare(kept[begin + i], prepared[i]); });
+        for (std::size_t i = 0; i < count && written; ++i) {
+            PreparedRecord &record = prepared[i];
+            switch (record.kind) {
+            case PreparedRecord::OverLimit:
+                result.overLimitLines.append(record.reportLine);
+                break;
+            case PreparedRecord::Faulty:
+                result.faultyLines.append(record.reportLine);
+                break;
+            case PreparedRecord::Written:
+                written = output.write(record.bytes);
+                if (written)
+                    ++result.writtenCount;
+                break;
+            }
         }
-        putRecord(record, recordBytes);
-        written = output.write(recordBytes);
-        if (written)
-            ++result.writtenCount;
     }
 
     if (!written || !output.finish()) {

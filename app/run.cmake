@@ -12,8 +12,10 @@ set(ZONVERT_MAKER_EMAIL "(e-mail address not set)" CACHE STRING "Banner: e-mail 
 add_library(zonvert_run STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/conversionrun.h ${CMAKE_CURRENT_SOURCE_DIR}/conversionrun.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/outputfile.h ${CMAKE_CURRENT_SOURCE_DIR}/outputfile.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/workerpool.h ${CMAKE_CURRENT_SOURCE_DIR}/workerpool.cpp
 )
-target_link_libraries(zonvert_run PUBLIC zonvert_core Qt6::Core)
+find_package(Threads REQUIRED)
+target_link_libraries(zonvert_run PUBLIC zonvert_core Qt6::Core Threads::Threads)
 target_compile_definitions(zonvert_run PRIVATE
   "ZONVERT_MAKER_NAME=\"${ZONVERT_MAKER_NAME}\""
   "ZONVERT_MAKER_STREET=\"${ZONVERT_MAKER_STREET}\""

@@ -3,6 +3,7 @@
 #include "model/geometry.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <new>
 
@@ -11,15 +12,43 @@ constexpr int DeviceNameLength = 16;
 }
 
 // Straight edges are by far the most numerous objects: an outline takes them from an
-// arena of its own instead of one heap allocation each. Memory is given back when the
-// arena goes, which is when the airspace and the last of its segments are gone, as
-// every segment's control block holds a reference to it.
+// arena of its own instead of one heap allocation each. The arena counts its users, the
+// airspace and every segment in it, and goes with the last of them; memory of single
+// segments is not given back before.
 class SegmentArena
 {
 public:
     SegmentArena() = default;
     SegmentArena(const SegmentArena &) = delete;
     SegmentArena &operator=(const SegmentArena &) = delete;
+
+    void retain() { m_users.fetch_add(1, std::memory_order_relaxed); }
+    void release()
+    {
+        if (m_users.fetch_sub(1, std::memory_order_acq_rel) == 1)
+            delete this;
+    }
+
+    // `alignment` is a power of two no larger than that of max_align_t, which chunks have.
+    void *allocate(std::size_t bytes, std::size_t alignment)
+    {
+        std::size_t offset = (m_used + alignment - 1) & ~(alignment - 1);
+        if (!m_chunk || offset > m_chunk->size || m_chunk->size - offset < bytes) {
+            // Chunks double, so an outline of n edges takes about log n allocations.
+            m_nextSize = std::max(m_nextSize * 2, bytes);
+            auto *chunk = static_cast<Chunk *>(std::malloc(sizeof(Chunk) + m_nextSize));
+            if (!chunk)
+                throw std::bad_alloc();
+            chunk->previous = m_chunk;
+            chunk->size = m_nextSize;
+            m_chunk = chunk;
+            offset = 0;
+        }
+        m_used = offset + bytes;
+        return reinterpret_cast<char *>(m_chunk + 1) + offset;
+    }
+
+private:
     ~SegmentArena()
     {
         while (m_chunk) {
@@ -29,31 +58,11 @@ public:
         }
     }
 
-    void *allocate(std::size_t bytes)
-    {
-        bytes = (bytes + Alignment - 1) & ~(Alignment - 1);
-        if (!m_chunk || m_chunk->size - m_used < bytes) {
-            // Chunks double, so an outline of n edges takes about log n allocations.
-            m_nextSize = std::max(m_nextSize * 2, bytes);
-            auto *chunk = static_cast<Chunk *>(std::malloc(sizeof(Chunk) + m_nextSize));
-            if (!chunk)
-                throw std::bad_alloc();
-            chunk->previous = m_chunk;
-            chunk->size = m_nextSize;
-            m_chunk = chunk;
-            m_used = 0;
-        }
-        void *result = reinterpret_cast<char *>(m_chunk + 1) + m_used;
-        m_used += bytes;
-        return result;
-    }
-
-private:
-    static constexpr std::size_t Alignment = alignof(std::max_align_t);
     struct alignas(std::max_align_t) Chunk {
         Chunk *previous;
         std::size_t size;
     };
+    std::atomic<long> m_users{1};   // the airspace that made it
     Chunk *m_chunk = nullptr;
     std::size_t m_used = 0;
     std::size_t m_nextSize = 512;
@@ -61,17 +70,25 @@ private:
 
 namespace {
 
+// Copies of the allocator are plain pointers: only a segment's allocation and its
+// release count, so a segment costs the arena's counter two changes.
 template <typename T>
 struct ArenaAllocator {
     using value_type = T;
-    std::shared_ptr<SegmentArena> arena;
+    SegmentArena *arena;
 
-    explicit ArenaAllocator(std::shared_ptr<SegmentArena> a) : arena(std::move(a)) {}
+    explicit ArenaAllocator(SegmentArena *a) : arena(a) {}
     template <typename U>
     ArenaAllocator(const ArenaAllocator<U> &other) : arena(other.arena) {}
 
-    T *allocate(std::size_t n) { return static_cast<T *>(arena->allocate(n * sizeof(T))); }
-    void deallocate(T *, std::size_t) {}
+    T *allocate(std::size_t n)
+    {
+        static_assert(alignof(T) <= alignof(std::max_align_t));
+        void *memory = arena->allocate(n * sizeof(T), alignof(T));
+        arena->retain();
+        return static_cast<T *>(memory);
+    }
+    void deallocate(T *, std::size_t) { arena->release(); }
 
     template <typename U>
     bool operator==(const ArenaAllocator<U> &other) const { return arena == other.arena; }
@@ -80,6 +97,13 @@ struct ArenaAllocator {
 };
 
 } // namespace
+
+void Airspace::releaseArena()
+{
+    if (m_arena)
+        m_arena->release();
+    m_arena = nullptr;
+}
 
 Airspace::Airspace() = default;
 
@@ -102,7 +126,7 @@ Airspace &Airspace::operator=(const Airspace &other)
     m_subBlocks.clear();
     m_subBlockPending = false;
     // The old segments may live on elsewhere with the old arena; the copy starts a new one.
-    m_arena.reset();
+    releaseArena();
 
     m_enabled = other.m_enabled;
     m_airspaceClass = other.m_airspaceClass;
@@ -138,7 +162,10 @@ Airspace &Airspace::operator=(const Airspace &other)
     return *this;
 }
 
-Airspace::~Airspace() = default;
+Airspace::~Airspace()
+{
+    releaseArena();
+}
 
 void Airspace::setName(const QString &text)
 {
@@ -155,7 +182,7 @@ void Airspace::addDefinitionFault(const QString &text)
 SegmentPtr Airspace::makeLine(GeoPoint from, GeoPoint to)
 {
     if (!m_arena)
-        m_arena = std::make_shared<SegmentArena>();
+        m_arena = new SegmentArena;
     return std::allocate_shared<AirspaceSegment>(ArenaAllocator<AirspaceSegment>(m_arena), from, to);
 }
 

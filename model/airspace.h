@@ -89,6 +89,7 @@ public slots:
 private:
     void appendSegment(SegmentPtr segment);
     SegmentPtr makeLine(GeoPoint from, GeoPoint to);
+    void releaseArena();
     void buildPendingSubBlock() const;
 
     bool m_hasDefinitionError = false;
@@ -108,7 +109,7 @@ private:
     // airspace is written without anyone asking.
     mutable std::vector<SubBlockPtr> m_subBlocks;
     mutable bool m_subBlockPending = false;
-    std::shared_ptr<SegmentArena> m_arena;
+    SegmentArena *m_arena = nullptr;   // counted: see releaseArena
     bool m_penUp = true;
     QString m_ceilingText;
     QString m_floorText;

@@ -8,8 +8,8 @@ AirspaceSegment::AirspaceSegment(GeoPoint from, GeoPoint to) : m_startPoint(from
 
 AirspaceSegment::AirspaceSegment(SegmentKind kind, GeoPoint from, GeoPoint to, GeoPoint centre, int32_t radius,
                                  int32_t startAngle, int32_t endAngle, bool clockwise)
-    : m_startPoint(from), m_endPoint(to), m_clockwise(clockwise), m_radius(radius), m_startAngle(startAngle),
-      m_endAngle(endAngle), m_centrePoint(centre), m_kind(kind)
+    : m_startPoint(from), m_endPoint(to), m_centrePoint(centre), m_radius(radius), m_startAngle(startAngle),
+      m_endAngle(endAngle), m_kind(int8_t(kind)), m_clockwise(clockwise)
 {
 }
 

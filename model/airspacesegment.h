@@ -53,18 +53,18 @@ public:
     void addError(const QString &text);
 
 private:
-
-    bool m_hasError = false;
+    // Ordered for size: an outline holds one of these per corner.
     GeoPoint m_startPoint;
     GeoPoint m_endPoint;
-    bool m_clockwise = false;
+    GeoPoint m_centrePoint;
+    GeoPoint m_auxPoints[2];
     int32_t m_radius = 0;
     int32_t m_startAngle = 0;
     int32_t m_endAngle = 0;
-    GeoPoint m_centrePoint;
+    int8_t m_kind = Line;
+    bool m_hasError = false;
+    bool m_clockwise = false;
     QString m_errorText;
-    int32_t m_kind = Line;
-    GeoPoint m_auxPoints[2];
 };
 
 using SegmentPtr = std::shared_ptr<AirspaceSegment>;
