@@ -108,6 +108,57 @@ bool hasKey(QStringView line, char16_t first)
     return !line.isEmpty() && line[0] == first;
 }
 
+constexpr QStringConverter::Flags Utf8Flags =
+    QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
+
+bool isAscii(QByteArrayView bytes)
+{
+    unsigned char any = 0;
+    for (const char c : bytes)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
+
+// Whether the bytes are valid UTF-8, checked in pieces so that no decoded copy of the
+// whole file is needed. Pieces end right after an ASCII byte: in valid UTF-8 that is
+// always the end of a character, and invalid bytes stay invalid within their piece.
+bool isUtf8Throughout(QByteArrayView body)
+{
+    constexpr qsizetype PieceSize = 1 << 16;
+    QStringDecoder decoder(QStringConverter::Utf8, Utf8Flags);
+    QString scratch;
+    while (!body.isEmpty()) {
+        qsizetype cut = qMin(PieceSize, body.size());
+        while (cut < body.size() && static_cast<unsigned char>(body[cut - 1]) >= 0x80)
+            ++cut;
+        const QByteArrayView piece = body.first(cut);
+        body = body.sliced(cut);
+        if (isAscii(piece))
+            continue;
+        scratch.resize(decoder.requiredSpace(piece.size()));
+        decoder.appendToBuffer(scratch.data(), piece);
+        if (decoder.hasError())
+            return false;
+    }
+    return true;
+}
+
+// One line's bytes as text, into `text`, whose room is kept from line to line. Lines end
+// at ASCII bytes, so a line of a valid UTF-8 file is valid UTF-8 on its own.
+void decodeLine(QByteArrayView bytes, bool utf8, QString &text)
+{
+    if (!utf8 || isAscii(bytes)) {
+        text.resize(bytes.size());
+        std::transform(bytes.begin(), bytes.end(), reinterpret_cast<char16_t *>(text.data()),
+                       [](char c) { return char16_t(static_cast<unsigned char>(c)); });
+        return;
+    }
+    QStringDecoder decoder(QStringConverter::Utf8, Utf8Flags);
+    text.resize(decoder.requiredSpace(bytes.size()));
+    const QChar *end = decoder.appendToBuffer(text.data(), bytes);
+    text.truncate(end - text.constData());
+}
+
 } // namespace
 
 OpenAirReader::OpenAirReader(bool heightsInFeet, QObject *parent)
@@ -131,20 +182,15 @@ bool OpenAirReader::open(const QString &fileName)
 
     // Files come in UTF-8 (with or without byte-order mark) and in Latin-1; only a file
     // that is valid UTF-8 throughout is read as UTF-8.
-    const QByteArray bytes = m_file.readAll();
+    m_bytes = m_file.readAll();
     // A file that opens but cannot be read (an I/O error) must not pass for an empty one.
     if (m_file.error() != QFileDevice::NoError) {
         close();
         return false;
     }
-    QByteArrayView body(bytes);
-    if (body.startsWith("\xEF\xBB\xBF"))
-        body = body.sliced(3);
-    QStringDecoder utf8(QStringConverter::Utf8,
-                        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-    m_text = utf8.decode(body);
-    if (utf8.hasError())
-        m_text = QString::fromLatin1(body);
+    if (m_bytes.startsWith("\xEF\xBB\xBF"))
+        m_position = 3;
+    m_isUtf8 = isUtf8Throughout(QByteArrayView(m_bytes).sliced(m_position));
     return true;
 }
 
@@ -152,7 +198,8 @@ void OpenAirReader::close()
 {
     m_file.close();
     m_isOpen = false;
-    m_text.clear();
+    m_bytes = QByteArray();
+    m_lineText = QString();
     m_position = 0;
     m_lineAsRead = QStringView();
 }
@@ -160,16 +207,15 @@ void OpenAirReader::close()
 // A line of any length; LF, CR LF and a lone CR end it.
 bool OpenAirReader::readLine(QStringView &line)
 {
-    const qsizetype size = m_text.size();
+    const qsizetype size = m_bytes.size();
     if (m_position >= size)
         return false;
-    const char16_t *data = reinterpret_cast<const char16_t *>(m_text.utf16());
-    // Line ends are the only characters below a blank that matter here: one compare
-    // rules out nearly every character.
-    const char16_t *end = std::find_if(data + m_position, data + size,
-                                       [](char16_t c) { return c < u' ' && (c == u'\n' || c == u'\r'); });
-    line = QStringView(data + m_position, end - (data + m_position));
-    if (end < data + size && *end == u'\r' && end + 1 < data + size && end[1] == u'\n')
+    const char *data = m_bytes.constData();
+    const char *end = std::find_if(data + m_position, data + size,
+                                   [](char c) { return c == '\n' || c == '\r'; });
+    decodeLine(QByteArrayView(data + m_position, end - (data + m_position)), m_isUtf8, m_lineText);
+    line = m_lineText;
+    if (end < data + size && *end == '\r' && end + 1 < data + size && end[1] == '\n')
         ++end;
     m_position = qMin(qsizetype(end - data) + 1, size);
     return true;

@@ -60,9 +60,12 @@ private:
     QString m_currentLine;
     QFile m_file;
 
-    // The whole decoded file and the read position in it.
-    QString m_text;
+    // The whole file as read and the read position in it. Lines are decoded one at a
+    // time, as the file was found to be UTF-8 throughout or else taken as Latin-1.
+    QByteArray m_bytes;
     qsizetype m_position = 0;
+    bool m_isUtf8 = false;
+    QString m_lineText;
     // The current line trimmed, before a trailing comment was cut off.
     QStringView m_lineAsRead;
 
