@@ -175,33 +175,54 @@ QString reportText(const QString &heading, QStringList lines)
 
 void makeDeviceNamesUnique(QStringList &deviceNames)
 {
-    // Positions holding each name, so that every name is counted without a scan of all
-    // airspaces; renamed positions move to the bucket of their new name at once.
-    QHash<QString, std::vector<qsizetype>> holders;
+    // The positions holding each name, as a chain through `next`, so that every name is
+    // counted without a scan of all airspaces and without a list of its own; renamed
+    // positions move to the chain of their new name at once.
+    struct Holders {
+        qsizetype head = -1;
+        qsizetype tail = -1;
+        qsizetype count = 0;
+    };
+    std::vector<qsizetype> next(std::size_t(deviceNames.size()), -1);
+    QHash<QString, Holders> holders;
+    holders.reserve(deviceNames.size());
+    const auto hold = [&](const QString &name, qsizetype position) {
+        Holders &chain = holders[name];
+        if (chain.tail >= 0)
+            next[std::size_t(chain.tail)] = position;
+        else
+            chain.head = position;
+        chain.tail = position;
+        next[std::size_t(position)] = -1;
+        ++chain.count;
+        return chain.count == 1;
+    };
     QStringList distinct;
     for (qsizetype i = 0; i < deviceNames.size(); ++i) {
-        std::vector<qsizetype> &positions = holders[deviceNames.at(i)];
-        if (positions.empty())
+        if (hold(deviceNames.at(i), i))
             distinct.append(deviceNames.at(i));
-        positions.push_back(i);
     }
 
+    std::vector<qsizetype> positions;
     for (const QString &name : std::as_const(distinct)) {
-        const auto it = holders.find(name);
-        if (it == holders.end() || it->size() < 2)
+        const auto it = holders.constFind(name);
+        if (it == holders.cend() || it->count < 2)
             continue;
-        std::vector<qsizetype> positions = std::move(*it);
+        positions.clear();
+        for (qsizetype p = it->head; p >= 0; p = next[std::size_t(p)])
+            positions.push_back(p);
         holders.erase(it);
         std::sort(positions.begin(), positions.end());
 
         const QString base = name.left(DeviceNameBaseLength);
         int counter = 1;
         for (auto p = positions.rbegin(); p != positions.rend(); ++p, ++counter) {
-            // One arg() call for both, so a "%1" inside the base stays as it is.
-            const QString newName = QStringLiteral("%1_%2").arg(
-                base, QStringLiteral("%1").arg(counter, 2, 10, QLatin1Char('0')));
-            deviceNames[*p] = newName;
-            holders[newName].push_back(*p);
+            // The counter has at least two digits.
+            QString newName = base;
+            newName += counter < 10 ? QLatin1String("_0") : QLatin1String("_");
+            newName += QString::number(counter);
+            hold(newName, *p);
+            deviceNames[*p] = std::move(newName);
         }
     }
 }
