@@ -57,7 +57,7 @@ QByteArray toLatin1Text(const QString &text)
 }
 
 // The record's lines, each ended by CR LF, and the empty line after the record, into
-// `bytes`, whose room is kept from record to record.
+// `bytes`.
 void putRecord(const QStringList &record, QByteArray &bytes)
 {
     qsizetype size = 2;
@@ -160,9 +160,19 @@ private:
 struct PreparedRecord
 {
     enum Kind { Written, OverLimit, Faulty } kind = Written;
-    QByteArray bytes;     // the record, for Written; its room is kept from batch to batch
+    QByteArray bytes;     // the record, for Written
     QString reportLine;   // for OverLimit and Faulty
 };
+
+// Airspaces in input order, handed out for their records together.
+struct Batch
+{
+    std::vector<AirspacePtr> airspaces;
+    std::vector<PreparedRecord> records;
+};
+
+// Records are made in batches of this many airspaces.
+constexpr std::size_t BatchSize = 256;
 
 QString reportText(const QString &heading, QStringList lines)
 {
@@ -267,70 +277,92 @@ ConversionResult ConversionRun::run(const ConversionOptions &options)
         }
     }
 
-    // Everything is read before anything is written: the renaming needs every name.
-    std::vector<AirspacePtr> kept;
+    const int warningCm = warningDistanceCm(options);
+    // What becomes of one airspace: closing comes first, so the closing line counts
+    // against the limit. The record does not change the airspace's name.
+    const auto prepare = [&](Airspace &airspace, PreparedRecord &record) {
+        if (options.closeOutlines && !airspace.isClosed())
+            airspace.closeOutline();
+        const int segmentCount = airspace.segmentCount();
+        if (segmentCount > MaxSegments) {
+            record.kind = PreparedRecord::OverLimit;
+            record.reportLine = QObject::tr("  - %1 hat %2 Segmente").arg(airspace.name(), QString::number(segmentCount));
+        } else if (const QStringList lines = airspace.deviceRecord(warningCm); lines.size() == 1) {
+            record.kind = PreparedRecord::Faulty;
+            record.reportLine = QObject::tr("  - %1  -- %2").arg(airspace.name(), airspace.errorText());
+        } else {
+            record.kind = PreparedRecord::Written;
+            putRecord(lines, record.bytes);
+        }
+    };
+    const auto prepareBatch = [&](Batch &batch) {
+        batch.records.resize(batch.airspaces.size());
+        for (std::size_t i = 0; i < batch.airspaces.size(); ++i)
+            prepare(*batch.airspaces[i], batch.records[i]);
+    };
+
+    // Everything is read before anything is written: the renaming needs every name. The
+    // records are made meanwhile on the other cores, a batch at a time, as they do not
+    // depend on the name but for the one line that the few renamed airspaces make anew.
+    std::vector<std::unique_ptr<Batch>> batches;
+    WorkerPool pool(MaxRecordHelpers);   // after the batches: its end waits for their work
     {
         OpenAirReader reader(options.heightsInFeet);
         if (!reader.open(inputFileName))
             return inputError();
+        auto batch = std::make_unique<Batch>();
+        const auto hand = [&] {
+            Batch *full = batch.get();
+            batches.push_back(std::move(batch));
+            pool.post([&prepareBatch, full] { prepareBatch(*full); });
+            batch = std::make_unique<Batch>();
+        };
         while (AirspacePtr airspace = reader.nextAirspace()) {
             if (airspace->segmentCount() == 0) {
                 qCDebug(lcConversion).noquote().nospace() << "ERROR :: \"" << airspace->name() << '"';
                 continue;
             }
-            kept.push_back(std::move(airspace));
+            batch->airspaces.push_back(std::move(airspace));
+            if (batch->airspaces.size() == BatchSize)
+                hand();
         }
+        if (!batch->airspaces.empty())
+            hand();
         reader.close();
     }
-    result.keptCount = static_cast<int>(kept.size());
+    pool.wait();
 
     QStringList deviceNames;
-    deviceNames.reserve(result.keptCount);
-    for (const AirspacePtr &airspace : kept)
-        deviceNames.append(airspace->deviceName());
-    makeDeviceNamesUnique(deviceNames);
-    for (std::size_t i = 0; i < kept.size(); ++i) {
-        const QString &name = deviceNames.at(static_cast<qsizetype>(i));
-        if (kept[i]->deviceName() != name)
-            kept[i]->setDeviceName(name);
+    for (const auto &batch : batches) {
+        for (const AirspacePtr &airspace : batch->airspaces)
+            deviceNames.append(airspace->deviceName());
     }
+    result.keptCount = static_cast<int>(deviceNames.size());
+    makeDeviceNamesUnique(deviceNames);
+    std::vector<std::pair<Airspace *, PreparedRecord *>> renamed;
+    qsizetype position = 0;
+    for (const auto &batch : batches) {
+        for (std::size_t i = 0; i < batch->airspaces.size(); ++i) {
+            const QString &name = deviceNames.at(position++);
+            Airspace &airspace = *batch->airspaces[i];
+            if (airspace.deviceName() == name)
+                continue;
+            airspace.setDeviceName(name);
+            if (batch->records[i].kind == PreparedRecord::Written)
+                renamed.emplace_back(&airspace, &batch->records[i]);
+        }
+    }
+    pool.run(renamed.size(), [&](std::size_t i) { prepare(*renamed[i].first, *renamed[i].second); });
 
     OutputTarget output;
     if (!output.open(outputFileName, append))
         return outputError();
 
-    const int warningCm = warningDistanceCm(options);
     const QDate date = options.date.isValid() ? options.date : QDate::currentDate();
     bool written = output.write(toLatin1Text(OutputFile::bannerText(inputFileName, date)));
-
-    // Records are made on every core, a batch at a time, and written in order. Each
-    // airspace is let go as soon as its record is made, so freeing memory is shared out
-    // too; the batch bounds the records held at once.
-    constexpr std::size_t BatchSize = 256;
-    std::vector<PreparedRecord> prepared(std::min(BatchSize, kept.size()));
-    WorkerPool pool(MaxRecordHelpers);
-    const auto prepare = [&](AirspacePtr &airspace, PreparedRecord &record) {
-        // Closing comes first, so the closing line counts against the limit.
-        if (options.closeOutlines && !airspace->isClosed())
-            airspace->closeOutline();
-        const int segmentCount = airspace->segmentCount();
-        if (segmentCount > MaxSegments) {
-            record.kind = PreparedRecord::OverLimit;
-            record.reportLine = QObject::tr("  - %1 hat %2 Segmente").arg(airspace->name(), QString::number(segmentCount));
-        } else if (const QStringList lines = airspace->deviceRecord(warningCm); lines.size() == 1) {
-            record.kind = PreparedRecord::Faulty;
-            record.reportLine = QObject::tr("  - %1  -- %2").arg(airspace->name(), airspace->errorText());
-        } else {
-            record.kind = PreparedRecord::Written;
-            putRecord(lines, record.bytes);
-        }
-        airspace.reset();
-    };
-    for (std::size_t begin = 0; begin < kept.size() && written; begin += BatchSize) {
-        const std::size_t count = std::min(BatchSize, kept.size() - begin);
-        pool.run(count, [&](std::size_t i) { prepare(kept[begin + i], prepared[i]); });
-        for (std::size_t i = 0; i < count && written; ++i) {
-            PreparedRecord &record = prepared[i];
+    for (auto &batch : batches) {
+        for (std::size_t i = 0; i < batch->records.size() && written; ++i) {
+            const PreparedRecord &record = batch->records[i];
             switch (record.kind) {
             case PreparedRecord::OverLimit:
                 result.overLimitLines.append(record.reportLine);
@@ -345,6 +377,11 @@ ConversionResult ConversionRun::run(const ConversionOptions &options)
                 break;
             }
         }
+        // The airspaces are let go on the other cores while the next batch is written.
+        Batch *done = batch.release();
+        pool.post([done] { delete done; });
+        if (!written)
+            break;
     }
 
     if (!written || !output.finish()) {

@@ -1,6 +1,7 @@
 #include "app/workerpool.h"
 
 #include <algorithm>
+#include <atomic>
 
 WorkerPool::WorkerPool(int maxHelpers)
 {
@@ -13,6 +14,7 @@ WorkerPool::WorkerPool(int maxHelpers)
 
 WorkerPool::~WorkerPool()
 {
+    wait();
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_stopping = true;
@@ -22,50 +24,64 @@ WorkerPool::~WorkerPool()
         thread.join();
 }
 
-void WorkerPool::run(std::size_t count, const std::function<void(std::size_t)> &work)
+void WorkerPool::post(std::function<void()> task)
 {
-    if (m_threads.empty() || count < 2) {
-        for (std::size_t i = 0; i < count; ++i)
-            work(i);
+    if (m_threads.empty()) {
+        task();
         return;
     }
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        m_work = &work;
-        m_count = count;
-        m_next.store(0, std::memory_order_relaxed);
-        m_busyHelpers = int(m_threads.size());
-        ++m_generation;
+        m_queue.push_back(std::move(task));
     }
-    m_wake.notify_all();
-    takeWork();
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_done.wait(lock, [this] { return m_busyHelpers == 0; });
-    m_work = nullptr;
+    m_wake.notify_one();
 }
 
-void WorkerPool::takeWork()
+// Runs the next queued task, if any, with the lock released meanwhile.
+bool WorkerPool::runOne(std::unique_lock<std::mutex> &lock)
 {
-    for (std::size_t i = m_next.fetch_add(1); i < m_count; i = m_next.fetch_add(1))
-        (*m_work)(i);
+    if (m_queue.empty())
+        return false;
+    std::function<void()> task = std::move(m_queue.front());
+    m_queue.pop_front();
+    ++m_running;
+    lock.unlock();
+    task();
+    lock.lock();
+    if (--m_running == 0 && m_queue.empty())
+        m_idle.notify_all();
+    return true;
+}
+
+void WorkerPool::wait()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (runOne(lock)) {
+    }
+    m_idle.wait(lock, [this] { return m_queue.empty() && m_running == 0; });
+}
+
+void WorkerPool::run(std::size_t count, const std::function<void(std::size_t)> &work)
+{
+    std::atomic<std::size_t> next{0};
+    const auto share = [&] {
+        for (std::size_t i = next.fetch_add(1); i < count; i = next.fetch_add(1))
+            work(i);
+    };
+    const std::size_t helpers = std::min(m_threads.size(), count > 0 ? count - 1 : 0);
+    for (std::size_t i = 0; i < helpers; ++i)
+        post(share);
+    share();
+    wait();
 }
 
 void WorkerPool::helperLoop()
 {
-    unsigned seen = 0;
+    std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_wake.wait(lock, [&] { return m_stopping || m_generation != seen; });
-            if (m_stopping)
-                return;
-            seen = m_generation;
-        }
-        takeWork();
-        {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            --m_busyHelpers;
-        }
-        m_done.notify_one();
+        m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+        if (m_queue.empty())
+            return;   // stopping, and nothing left
+        runOne(lock);
     }
 }

@@ -1,43 +1,46 @@
 #pragma once
 
-#include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
 
-// A few threads that help the calling thread through a numbered list of independent
-// pieces of work. The threads live as long as the pool, so handing out many small
-// lists costs no thread start each.
+// A few threads that take work off the calling thread. They live as long as the pool,
+// so handing out many small pieces of work costs no thread start each.
 class WorkerPool
 {
 public:
     // Helpers for every core but the caller's, at most `maxHelpers`.
     explicit WorkerPool(int maxHelpers);
+    // Finishes the queued work first.
     ~WorkerPool();
     WorkerPool(const WorkerPool &) = delete;
     WorkerPool &operator=(const WorkerPool &) = delete;
 
+    // Queues a task for the helpers; without helpers it runs at once.
+    void post(std::function<void()> task);
+    // Returns when every task posted so far has run; meanwhile the calling thread takes
+    // queued tasks too.
+    void wait();
     // Calls work(i) once for every i below count, on the calling thread and the helpers,
-    // and returns when all calls have returned. Calls for different i may run at once.
+    // and returns when all calls (and all earlier tasks) have returned. Calls for
+    // different i may run at once.
     void run(std::size_t count, const std::function<void(std::size_t)> &work);
 
     int helperCount() const { return int(m_threads.size()); }
 
 private:
     void helperLoop();
-    void takeWork();
+    bool runOne(std::unique_lock<std::mutex> &lock);
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    std::condition_variable m_done;
-    const std::function<void(std::size_t)> *m_work = nullptr;
-    std::size_t m_count = 0;
-    std::atomic<std::size_t> m_next{0};
-    unsigned m_generation = 0;
-    int m_busyHelpers = 0;
+    std::condition_variable m_idle;
+    std::deque<std::function<void()>> m_queue;
+    int m_running = 0;
     bool m_stopping = false;
     std::vector<std::thread> m_threads;
 };
