@@ -2,3 +2,6 @@
 zonvert_add_test(tst_conversionrun SOURCES tst_conversionrun.cpp LIBS zonvert_run)
 zonvert_add_test(tst_cli SOURCES tst_cli.cpp)
 add_dependencies(tst_cli zonvert-cli)
+# A hang in the pool must fail the test, not stall the whole run.
+zonvert_add_test(tst_workerpool SOURCES tst_workerpool.cpp LIBS zonvert_run)
+set_tests_properties(tst_workerpool PROPERTIES TIMEOUT 60)

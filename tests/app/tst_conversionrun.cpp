@@ -198,6 +198,38 @@ private slots:
                                           summary(0, 3)}));
     }
 
+    // Records are made a batch at a time: refusals at the batch edges keep their place in
+    // the lists, and the records theirs in the file.
+    void batchesKeepInputOrder()
+    {
+        QByteArray input;
+        QStringList written, faulty, overLimit;
+        for (int i = 0; i < 600; ++i) {
+            const QByteArray name = "N" + QByteArray::number(i);
+            if (i == 255 || i == 257 || i == 512) {
+                input += polygon(name).replace("AH 1000 m\n", "AH 1000 m\nDP xx N yy E\n");
+                faulty << "  - " + name + "  -- line ";
+            } else if (i == 256 || i == 511 || i == 599) {
+                input += polygon(name, 101);
+                overLimit << "  - " + name + " hat 101 Segmente";
+            } else {
+                input += polygon(name);
+                written << name;
+            }
+        }
+        const ConversionResult result = convert(input);
+        QStringList names;
+        for (const QByteArray &line : readAll(m_output).split('\n'))
+            if (line.startsWith("AN "))
+                names << line.mid(3).chopped(1);
+        QCOMPARE(names, written);
+        QCOMPARE(result.writtenCount, written.size());
+        QCOMPARE(result.overLimitLines, overLimit);
+        QCOMPARE(result.faultyLines.size(), faulty.size());
+        for (int i = 0; i < faulty.size(); ++i)
+            QVERIFY2(result.faultyLines.at(i).startsWith(faulty.at(i)), qPrintable(result.faultyLines.at(i)));
+    }
+
     void existingOutputIsAnsweredAndFailuresKeepIt_data()
     {
         QTest::addColumn<QString>("input"); // "" for the usual one

@@ -3,9 +3,11 @@
 #include "openair/openairreader.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -81,6 +83,29 @@ double referenceArea(const SegmentList &segments)
     }
     return std::abs(sum) < 1e-3 * box.width() * box.height() ? 0.0 : sum;
 }
+
+// The angle as found by a binary search of the tangent table.
+int32_t atan2BySearch(int32_t x, int32_t y)
+{
+    if (x == 0 || y == 0)
+        return x == 0 ? (y >= 0 ? Mas::Quarter : -Mas::Quarter) : (x < 0 ? Mas::Half : 0);
+    int64_t ax = std::abs(int64_t(x)), ay = std::abs(int64_t(y));
+    int64_t sign = x < 0 ? -1 : 1, base = x < 0 ? Mas::Half : 0, folded = Mas::Quarter / 2;
+    if (ax != ay) {
+        if (ax < ay) {
+            base += sign * Mas::Quarter;
+            sign = -sign;
+            std::swap(ax, ay);
+        }
+        const int64_t q = std::min<int64_t>((ay << 31) / ax, tangentTable[TangentTableSize - 1]);
+        const int lower = q > tangentTable[1]
+            ? int(std::lower_bound(tangentTable + 2, tangentTable + TangentTableSize, q) - tangentTable) - 1 : 0;
+        const int64_t t0 = tangentTable[lower], t1 = tangentTable[lower + 1];
+        folded = lower * 1800000 + (q - t0) * 1800000 / (t1 - t0);
+    }
+    const int64_t result = folded * sign + base;
+    return int32_t(y < 0 ? -result : result);
+}
 } // namespace
 
 class TestModel : public QObject
@@ -91,6 +116,8 @@ private slots:
     void tablesFollowTheirGenerationRule();
     void trigonometry_data();
     void trigonometry();
+    void atan2AgreesWithTableSearch();
+    void distanceIsBoundedByLargerFlatComponent();
     void distanceAndBearing_data();
     void distanceAndBearing();
     void destinationPointInvertsDistanceAndBearing();
@@ -105,6 +132,7 @@ private slots:
     void gapBeforeClockwiseArcKeepsOrientation();
     void chordPolylineEndsAtTheArcEnd();
     void faultsMarkTheAirspaceAndSignal();
+    void segmentsOutliveTheirAirspace();
     void realOutlinesAgreeWithFloatingPointArea_data();
     void realOutlinesAgreeWithFloatingPointArea();
 };
@@ -155,6 +183,52 @@ void TestModel::trigonometry()
     QFETCH(int, tolerance);
     const int result = function == u"sin" ? sinMas(a) : function == u"cos" ? cosMas(a) : atan2Mas(a, b);
     QVERIFY2(std::abs(result - expected) <= tolerance, qPrintable(QString::number(result)));
+}
+
+// Ratios at every table entry and bucket edge (with x = -2^31 the ratio is |y| exactly),
+// then random pairs; each way round and in every quadrant.
+void TestModel::atan2AgreesWithTableSearch()
+{
+    QList<int64_t> ratios(tangentTable, tangentTable + TangentTableSize);
+    for (int64_t edge = 1 << 23; edge < (int64_t(1) << 31); edge += 1 << 23)
+        ratios << edge;
+    QList<QPair<int32_t, int32_t>> pairs{{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MIN}, {0, INT32_MIN}};
+    for (const int64_t ratio : std::as_const(ratios))
+        for (int32_t y = int32_t(std::max<int64_t>(ratio - 2, 1)); y <= std::min<int64_t>(ratio + 2, INT32_MAX - 1); ++y)
+            pairs << qMakePair(INT32_MIN, y) << qMakePair(INT32_MAX, y);
+    QRandomGenerator rng(47);
+    for (int i = 0; i < 100000; ++i)
+        pairs << qMakePair(int32_t(rng.generate()) >> rng.bounded(32), int32_t(rng.generate()) >> rng.bounded(32));
+    for (const auto &[x, y] : std::as_const(pairs)) {
+        for (int turn = 0; turn < 8; ++turn) {
+            // -2^31 cannot be negated: it stays.
+            const int32_t a = turn & 4 ? y : x, b = turn & 4 ? x : y;
+            const int32_t px = turn & 1 && a != INT32_MIN ? -a : a, py = turn & 2 && b != INT32_MIN ? -b : b;
+            if (atan2Mas(px, py) != atan2BySearch(px, py))
+                QFAIL(qPrintable(QStringLiteral("atan2Mas(%1, %2) = %3, not %4")
+                                     .arg(px).arg(py).arg(atan2Mas(px, py)).arg(atan2BySearch(px, py))));
+        }
+    }
+}
+
+// Splitting skips the distance of pieces whose larger component is at most 3.5 km.
+void TestModel::distanceIsBoundedByLargerFlatComponent()
+{
+    QRandomGenerator rng(90);
+    int nearFiveKm = 0;
+    for (int i = 0; i < 200000; ++i) {
+        const int32_t span = rng.bounded(2) ? 180000 : 30 * Deg;   // 5.5 or 3,300 km north
+        const GeoPoint from(rng.bounded(-Mas::Half, Mas::Half), rng.bounded(-Mas::Quarter, Mas::Quarter + 1));
+        const GeoPoint to(from.lon + rng.bounded(-2 * span, 2 * span + 1),
+                          std::clamp(from.lat + rng.bounded(-span, span + 1), -Mas::Quarter, Mas::Quarter));
+        const int64_t component = largerFlatComponent(from, to);
+        const int32_t distance = ::distanceAndBearing(from, to).distance;
+        if (distance < 0 || distance > std::sqrt(2.0) * double(component) + 1 || (component <= 350000 && distance > 500000))
+            QFAIL(qPrintable(QStringLiteral("%1 %2 to %3 %4: component %5, distance %6")
+                                 .arg(from.lon).arg(from.lat).arg(to.lon).arg(to.lat).arg(component).arg(distance)));
+        nearFiveKm += component <= 350000 && distance > 480000;
+    }
+    QVERIFY(nearFiveKm > 0);
 }
 
 void TestModel::distanceAndBearing_data()
@@ -409,6 +483,28 @@ void TestModel::faultsMarkTheAirspaceAndSignal()
     build(b, {"P 0 0", "P 0 9000", "P 9000 0", "P 0 0"});
     b.finishDefinition();
     QVERIFY(b.hasDefinitionError());
+}
+
+// Segments and sub-blocks handed out stay readable after their airspace has taken another
+// outline, grown new segments and gone.
+void TestModel::segmentsOutliveTheirAirspace()
+{
+    const auto zigzag = [](Airspace &a, int32_t offset) {
+        for (int i = 0; i < 300; ++i)
+            a.addPoint(GeoPoint(Alps.lon + i * 1000, Alps.lat + offset + (i % 2) * 9000));
+    };
+    auto airspace = std::make_unique<Airspace>();
+    zigzag(*airspace, 0);
+    airspace->finishDefinition();
+    const std::vector<SubBlockPtr> blocks = airspace->subBlocks();
+    const QList<GeoPoint> points = endpoints(*airspace);
+    *airspace = Airspace();
+    zigzag(*airspace, 90000);
+    airspace.reset();
+    QList<GeoPoint> kept;
+    for (const SegmentPtr &s : blocks.front()->segments)
+        kept << s->startPoint() << s->endPoint();
+    QCOMPARE(kept, points);
 }
 
 void TestModel::realOutlinesAgreeWithFloatingPointArea_data()

@@ -3,7 +3,10 @@
 #include "output/devicetext.h"
 #include "output/longlines.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -66,6 +69,34 @@ QString pieces(const QList<int> &lengths)
         texts.append(piece->kind() == Arc ? QStringLiteral("arc") : QString::number(length / 10000.0, 'f', 0));
     }
     return texts.join(u' ');
+}
+
+// The plain rule as flat numbers (start, end, original index of each piece): the longest
+// straight piece, the first of equals, is halved until none is long or the limit is reached.
+QList<qint64> longestFirst(const SegmentList &segments)
+{
+    struct Piece { GeoPoint start, end; DistanceBearing length; int original; };
+    std::vector<Piece> work;
+    for (const SegmentPtr &s : segments) {
+        const GeoPoint start = s->startPoint(), end = s->endPoint();
+        work.push_back({start, end, s->kind() == Line ? distanceAndBearing(start, end) : DistanceBearing{},
+                        int(work.size())});
+    }
+    while (work.size() < std::size_t(SplitSegmentLimit)) {
+        const auto longest = std::max_element(work.begin(), work.end(), [](const Piece &a, const Piece &b) {
+            return a.length.distance < b.length.distance;
+        });
+        if (longest->length.distance <= LongLineCm)
+            break;
+        const Piece whole = *longest;
+        const GeoPoint middle = destinationPoint(whole.start, whole.length.distance / 2, whole.length.bearing);
+        *longest = {whole.start, middle, distanceAndBearing(whole.start, middle), -1};
+        work.insert(longest + 1, {middle, whole.end, distanceAndBearing(middle, whole.end), -1});
+    }
+    QList<qint64> values;
+    for (const Piece &p : work)
+        values << p.start.lon << p.start.lat << p.end.lon << p.end.lat << p.original;
+    return values;
 }
 
 } // namespace
@@ -145,6 +176,64 @@ private slots:
     {
         QFETCH(QString, text);
         QTEST(text, "expected");
+    }
+
+    // Random outlines walked from a start point must be cut as the plain rule cuts them.
+    void halvingFollowsTheLongestFirstRule_data()
+    {
+        // Long lines are 5 km up to longKm, arcs and circles as wide, other lines 0.1 to 5.5 km.
+        QTest::addColumn<QList<int>>("shape");   // fewest and most segments, long %, longKm, arc %
+        QTest::addColumn<QList<int>>("place");   // latitudes from, to (N or S); start longitude; wrap at 180
+        QTest::addColumn<QString>("outcomes");   // kept whole, split below the limit, limit reached
+        const QList<int> temperate{0, 70, 8, 0}, polar{80, 89, 8, 1}, eastOf180{0, 60, 179, 0}, wrapped{0, 89, 179, 1};
+        QTest::newRow("edges about 5 km") << QList<int>{2, 20, 0, 6, 20} << temperate << "kept split";
+        QTest::newRow("up to 80 km") << QList<int>{3, 6, 60, 80, 10} << temperate << "kept split";
+        QTest::newRow("up to 600 km") << QList<int>{2, 10, 40, 600, 10} << temperate << "kept split limit";
+        QTest::newRow("90 to 97 segments") << QList<int>{90, 97, 2, 600, 10} << temperate << "split limit";
+        QTest::newRow("98 and more stay") << QList<int>{98, 101, 50, 600, 10} << temperate << "kept";
+        QTest::newRow("near the poles") << QList<int>{2, 10, 40, 600, 10} << polar << "kept split limit";
+        QTest::newRow("beyond 180 E") << QList<int>{2, 10, 40, 300, 10} << eastOf180 << "kept split limit";
+        QTest::newRow("across 180, wrapped") << QList<int>{2, 10, 40, 300, 10} << wrapped << "kept split limit";
+    }
+    void halvingFollowsTheLongestFirstRule()
+    {
+        QFETCH(QList<int>, shape);
+        QFETCH(QList<int>, place);
+        QRandomGenerator rng(20130305);
+        const auto inRange = [&](int low, int high) { return int32_t(rng.bounded(qint64(low), qint64(high) + 1)); };
+        QStringList outcomes;
+        for (int n = 0; n < 400; ++n) {
+            const int32_t lat = inRange(place[0] * Deg, place[1] * Deg) * (rng.bounded(2) ? 1 : -1);
+            GeoPoint point(place[2] * Deg + inRange(-Deg, Deg), lat);
+            SegmentList outline;
+            for (int count = inRange(shape[0], shape[1]); int(outline.size()) < count; point = outline.back()->endPoint()) {
+                const int roll = inRange(0, 99);
+                const bool arc = roll >= 100 - shape[4];
+                const int32_t length = arc || roll < shape[2] ? inRange(LongLineCm, shape[3] * 100000)
+                                                              : inRange(10000, 550000);
+                GeoPoint next = destinationPoint(point, length, inRange(0, Mas::FullTurn - 1));
+                next.lat = std::clamp(next.lat, -89 * Deg, 89 * Deg);
+                while (place[3] && std::abs(next.lon) > Mas::Half)
+                    next.lon -= next.lon > 0 ? Mas::FullTurn : -Mas::FullTurn;
+                outline.push_back(!arc ? std::make_shared<AirspaceSegment>(point, next)
+                                  : roll % 2 ? std::make_shared<AirspaceSegment>(Circle, point, point, next, length, 0, 0, true)
+                                             : std::make_shared<AirspaceSegment>(Arc, point, next, point, length, 0, 0, false));
+            }
+            std::vector<OutlinePiece> pieces;
+            splitLongLines(outline, pieces);
+            QList<qint64> values;
+            for (const OutlinePiece &p : pieces)
+                values << p.start.lon << p.start.lat << p.end.lon << p.end.lat << p.original;
+            QVERIFY2(values == longestFirst(outline),
+                     qPrintable(QStringLiteral("outline %1 of %2 segments").arg(n).arg(outline.size())));
+            outcomes << (pieces.size() == outline.size() ? "kept"
+                         : pieces.size() < std::size_t(SplitSegmentLimit) ? "split" : "limit");
+        }
+        QStringList seen;
+        for (const char *outcome : {"kept", "split", "limit"})
+            if (outcomes.contains(QLatin1String(outcome)))
+                seen << outcome;
+        QTEST(seen.join(u' '), "outcomes");
     }
 };
 
