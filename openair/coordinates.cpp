@@ -97,6 +97,29 @@ struct PlainNumber
         return true;
     }
 
+    // Reads digits with at most one decimal point from i on, up to the first other
+    // character, as add() would; false where add() would fail.
+    bool read(const char16_t *text, qsizetype size, qsizetype &i)
+    {
+        const auto digitsFrom = [&](bool fraction) {
+            for (; i < size && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+                if (++digits > 15)
+                    return false;
+                mantissa = mantissa * 10 + (text[i] - u'0');
+                fractionDigits += fraction;
+            }
+            return true;
+        };
+        if (!digitsFrom(false))
+            return false;
+        if (i < size && text[i] == u'.') {
+            ++i;
+            fractionDigits = 0;
+            return digitsFrom(true);
+        }
+        return true;
+    }
+
     // Whole numbers of up to 9 digits: every step of the conversions below is then exact
     // in double precision, and plain integer arithmetic gives the same values.
     bool isSmallWholeNumber() const { return fractionDigits <= 0 && digits <= 9; }
@@ -161,13 +184,8 @@ bool readUsualCoordinate(QStringView text, qsizetype &i, int32_t &value, bool &i
     const char16_t *data = text.utf16();
     for (;;) {
         PlainNumber number;
-        for (; i < size; ++i) {
-            const char16_t c = data[i];
-            if (!((c >= u'0' && c <= u'9') || c == u'.'))
-                break;
-            if (!number.add(c))
-                return false;
-        }
+        if (!number.read(data, size, i))
+            return false;
         if (number.digits == 0)
             return false;
         numbers[count++] = number;

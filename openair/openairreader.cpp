@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -143,11 +144,36 @@ bool isUtf8Throughout(QByteArrayView body)
     return true;
 }
 
+// The first CR or LF from `begin` on (or `end`), and whether the bytes before it are all
+// ASCII, found eight bytes at a time: a file is mostly short lines, and this scan and the
+// copy below are most of the cost of reading one.
+const char *findLineEnd(const char *begin, const char *end, bool &ascii)
+{
+    constexpr uint64_t Ones = 0x0101010101010101u;
+    constexpr uint64_t Highs = 0x8080808080808080u;
+    uint64_t any = 0;
+    const char *p = begin;
+    for (; end - p >= 8; p += 8) {
+        uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        const uint64_t lf = word ^ (Ones * '\n');
+        const uint64_t cr = word ^ (Ones * '\r');
+        // Set exactly when a byte of lf or cr is zero, i.e. the word holds a line end.
+        if (((lf - Ones) & ~lf & Highs) | ((cr - Ones) & ~cr & Highs))
+            break;
+        any |= word;
+    }
+    for (; p < end && *p != '\n' && *p != '\r'; ++p)
+        any |= static_cast<unsigned char>(*p);
+    ascii = (any & Highs) == 0;
+    return p;
+}
+
 // One line's bytes as text, into `text`, whose room is kept from line to line. Lines end
 // at ASCII bytes, so a line of a valid UTF-8 file is valid UTF-8 on its own.
-void decodeLine(QByteArrayView bytes, bool utf8, QString &text)
+void decodeLine(QByteArrayView bytes, bool utf8, bool ascii, QString &text)
 {
-    if (!utf8 || isAscii(bytes)) {
+    if (!utf8 || ascii) {
         text.resize(bytes.size());
         std::transform(bytes.begin(), bytes.end(), reinterpret_cast<char16_t *>(text.data()),
                        [](char c) { return char16_t(static_cast<unsigned char>(c)); });
@@ -211,9 +237,9 @@ bool OpenAirReader::readLine(QStringView &line)
     if (m_position >= size)
         return false;
     const char *data = m_bytes.constData();
-    const char *end = std::find_if(data + m_position, data + size,
-                                   [](char c) { return c == '\n' || c == '\r'; });
-    decodeLine(QByteArrayView(data + m_position, end - (data + m_position)), m_isUtf8, m_lineText);
+    bool ascii = false;
+    const char *end = findLineEnd(data + m_position, data + size, ascii);
+    decodeLine(QByteArrayView(data + m_position, end - (data + m_position)), m_isUtf8, ascii, m_lineText);
     line = m_lineText;
     if (end < data + size && *end == '\r' && end + 1 < data + size && end[1] == '\n')
         ++end;
