@@ -68,6 +68,21 @@ bool splitEachEdge(const std::vector<MeasuredPiece> &measured, std::vector<Outli
     return pieces.size() <= limit;
 }
 
+// About how many pieces halving every edge on its own gives: halves are close to half as
+// long. Only a guide for which way to go; both give the same pieces.
+std::size_t estimatedPieces(const std::vector<MeasuredPiece> &measured)
+{
+    std::size_t count = 0;
+    for (const MeasuredPiece &piece : measured) {
+        std::size_t leaves = 1;
+        for (int64_t length = piece.length.distance; length > LongLineCm && leaves <= std::size_t(SplitSegmentLimit);
+             length /= 2)
+            leaves *= 2;
+        count += leaves;
+    }
+    return count;
+}
+
 // Longest first, the first of equal lengths, until none is long or the limit is reached.
 void splitLongestFirst(std::vector<MeasuredPiece> measured, std::vector<OutlinePiece> &pieces)
 {
@@ -116,7 +131,9 @@ void splitLongLines(const SegmentList &segments, std::vector<OutlinePiece> &piec
     if (!anyLong)
         return keepAll();
 
-    if (!splitEachEdge(measured, pieces))
+    // An outline that will clearly reach the limit goes longest first at once, instead of
+    // after halving its edges until the limit shows.
+    if (estimatedPieces(measured) > std::size_t(SplitSegmentLimit) || !splitEachEdge(measured, pieces))
         splitLongestFirst(std::move(measured), pieces);
 }
 
