@@ -111,25 +111,28 @@ void splitLongLines(const SegmentList &segments, std::vector<OutlinePiece> &piec
     pieces.clear();
     const std::size_t count = segments.size();
     pieces.reserve(std::max(count, std::size_t(SplitSegmentLimit)));
-    const auto keepAll = [&] {
+    if (count >= std::size_t(SplitSegmentLimit)) {
         for (std::size_t i = 0; i < count; ++i)
             pieces.push_back({segments[i]->startPoint(), segments[i]->endPoint(), int(i)});
-    };
-    if (count == 0 || count >= std::size_t(SplitSegmentLimit))
-        return keepAll();
+        return;
+    }
 
     std::vector<MeasuredPiece> measured;
     measured.reserve(count);
     bool anyLong = false;
     for (std::size_t i = 0; i < count; ++i) {
         const AirspaceSegment &segment = *segments[i];
-        const DistanceBearing length = segment.kind() == Line
-            ? lengthToSplit(segment.startPoint(), segment.endPoint()) : DistanceBearing{};
+        const GeoPoint start = segment.startPoint();
+        const GeoPoint end = segment.endPoint();
+        const DistanceBearing length = segment.kind() == Line ? lengthToSplit(start, end) : DistanceBearing{};
         anyLong = anyLong || length.distance > LongLineCm;
-        measured.push_back({segment.startPoint(), segment.endPoint(), length, int(i)});
+        measured.push_back({start, end, length, int(i)});
     }
-    if (!anyLong)
-        return keepAll();
+    if (!anyLong) {
+        for (const MeasuredPiece &piece : measured)
+            pieces.push_back({piece.start, piece.end, piece.original});
+        return;
+    }
 
     // An outline that will clearly reach the limit goes longest first at once, instead of
     // after halving its edges until the limit shows.
