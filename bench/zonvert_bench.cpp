@@ -4,8 +4,8 @@
 //
 //   zonvert-bench [-in FILE] [-scales 1,4,16] [-repeat N] [-cli PATH] [-work DIR] [-check]
 //
-// Each stage is timed N times and the best time counts. With -check the program exits
-// with 1 when a speed or memory target is missed.
+// Each stage is timed N times, the sizes taking turns, and the best time counts. With
+// -check the program exits with 1 when a speed or memory target is missed.
 
 #include "app/conversionrun.h"
 #include "openair/openairreader.h"
@@ -73,18 +73,15 @@ struct Timing
     void add(qint64 nanoseconds) { seconds = std::min(seconds, nanoseconds / 1e9); }
 };
 
+// Times one pass of `work` into `timing`, after `setup`, which is not timed.
 template <typename Setup, typename Work>
-Timing best(int repeat, Setup setup, Work work)
+void timeOnce(Timing &timing, Setup setup, Work work)
 {
-    Timing timing;
-    for (int i = 0; i < repeat; ++i) {
-        setup();
-        QElapsedTimer clock;
-        clock.start();
-        work();
-        timing.add(clock.nsecsElapsed());
-    }
-    return timing;
+    setup();
+    QElapsedTimer clock;
+    clock.start();
+    work();
+    timing.add(clock.nsecsElapsed());
 }
 
 // The file repeated; each copy after the first gets its airspaces renamed with a
@@ -210,6 +207,7 @@ ChildRun runCli(const QString &cli, const QString &input, const QString &output)
 struct ScaleResult
 {
     int copies = 0;
+    QString input;
     double bytes = 0;
     int airspaces = 0;
     Timing copy, read, write, run;
@@ -223,38 +221,47 @@ void printStage(const char *name, const Timing &timing, const ScaleResult &scale
                 timing.seconds / scale.copy.seconds);
 }
 
-ScaleResult measure(const Options &options, const QByteArray &original, int copies)
+ScaleResult prepareScale(const Options &options, const QByteArray &original, int copies)
 {
     ScaleResult scale;
     scale.copies = copies;
-    const QDir work(options.work);
-    const QString input = work.filePath(QStringLiteral("input-x%1.txt").arg(copies));
+    scale.input = QDir(options.work).filePath(QStringLiteral("input-x%1.txt").arg(copies));
     const QByteArray text = scaledInput(original, copies);
-    writeFile(input, text);
+    writeFile(scale.input, text);
     scale.bytes = text.size();
+    return scale;
+}
 
+// One pass of every stage on one size; the best times are kept.
+void measureOnce(const Options &options, ScaleResult &scale)
+{
+    const QDir work(options.work);
     // The copy is cheap and its best time is the yardstick: it gets more tries.
-    scale.copy = best(5 * options.repeat, [] {}, [&] { copyFile(input, work.filePath(QStringLiteral("copy.txt"))); });
+    for (int i = 0; i < 5; ++i)
+        timeOnce(scale.copy, [] {}, [&] { copyFile(scale.input, work.filePath(QStringLiteral("copy.txt"))); });
 
-    scale.read = best(options.repeat, [] {}, [&] { scale.airspaces = int(readAirspaces(input).size()); });
+    timeOnce(scale.read, [] {}, [&] { scale.airspaces = int(readAirspaces(scale.input).size()); });
 
     std::vector<AirspacePtr> airspaces;
-    scale.write = best(
-        options.repeat, [&] { airspaces = readAirspaces(input); },
+    timeOnce(
+        scale.write, [&] { airspaces = readAirspaces(scale.input); },
         [&] { writeRecords(airspaces, work.filePath(QStringLiteral("records.kaf"))); });
     airspaces.clear();
 
     QuietUi ui;
     ConversionOptions run;
-    run.inputFileName = input;
+    run.inputFileName = scale.input;
     run.outputText = work.filePath(QStringLiteral("run.kaf"));
     run.date = QDate(2025, 1, 1);
-    scale.run = best(options.repeat, [] {}, [&] { ConversionRun(ui).run(run); });
+    timeOnce(scale.run, [] {}, [&] { ConversionRun(ui).run(run); });
+}
 
+void printScale(const Options &options, ScaleResult &scale)
+{
     if (!options.cli.isEmpty())
-        scale.cli = runCli(options.cli, input, work.filePath(QStringLiteral("cli.kaf")));
+        scale.cli = runCli(options.cli, scale.input, QDir(options.work).filePath(QStringLiteral("cli.kaf")));
 
-    std::printf("x%-3d %.2f MB, %d airspaces\n", copies, scale.bytes / 1e6, scale.airspaces);
+    std::printf("x%-3d %.2f MB, %d airspaces\n", scale.copies, scale.bytes / 1e6, scale.airspaces);
     std::printf("  %-6s %10s %10s %14s %9s\n", "stage", "best ms", "MB/s", "airspaces/s", "x copy");
     printStage("copy", scale.copy, scale);
     printStage("read", scale.read, scale);
@@ -266,7 +273,6 @@ ScaleResult measure(const Options &options, const QByteArray &original, int copi
     else if (!options.cli.isEmpty())
         std::printf("  zonvert-cli: failed\n");
     std::fflush(stdout);
-    return scale;
 }
 
 bool report(bool met, const QString &text)
@@ -370,9 +376,17 @@ int main(int argc, char *argv[])
 
     std::printf("zonvert-bench: %s (%lld bytes), best of %d\n", qPrintable(options.input),
                 static_cast<long long>(original.size()), options.repeat);
+    // The sizes take turns, so that a slow spell of a shared machine falls on all of
+    // them alike and the ratios between them stay fair.
     std::vector<ScaleResult> scales;
     for (const int copies : options.scales)
-        scales.push_back(measure(options, original, copies));
+        scales.push_back(prepareScale(options, original, copies));
+    for (int round = 0; round < options.repeat; ++round) {
+        for (ScaleResult &scale : scales)
+            measureOnce(options, scale);
+    }
+    for (ScaleResult &scale : scales)
+        printScale(options, scale);
 
     const bool met = checkTargets(scales);
     rusage usage{};
