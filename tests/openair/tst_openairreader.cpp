@@ -64,6 +64,15 @@ private slots:
         QTest::newRow("Latin-1 after a BOM") << QByteArray("\xef\xbb\xbf" "AN Z\xfcrich") << "blocks" << zurich;
         QTest::newRow("one bad byte makes all Latin-1") << QByteArray("AN Z\xc3\xbcrich\nCO \xb4") << "blocks"
                                                         << QStringLiteral("Z\u00c3\u00bcrich{ \u00b4}");
+        // The file is checked in pieces of 64 KiB: a bad byte far behind the first piece,
+        // and characters across a piece's end, still count for the whole file.
+        const QByteArray filler = "* " + QByteArray(70000, 'x') + "\n";
+        QTest::newRow("bad byte after 70 KB makes all Latin-1") << "AN Z\xc3\xbcrich\n" + filler + "CO \xb4"
+                                                                << "blocks" << QStringLiteral("Z\u00c3\u00bcrich{ \u00b4}");
+        QTest::newRow("UTF-8 across the pieces") << "AN " + QByteArray(65532, '.') + "\xc3\xbc\xc3\xbc"
+                                                 << "blocks" << QString(65532, u'.') + "\u00fc\u00fc{}";
+        QTest::newRow("a BOM inside the text is kept") << QByteArray("AN A\nCO \xef\xbb\xbf" "B") << "comment"
+                                                       << QStringLiteral(" \ufeffB");
         QTest::newRow("CR LF, lone CR") << QByteArray("AC X\r\nAN A\rAC E\n") << "comment" << "    1::AC X\n    3::AC E";
         QTest::newRow("2,500 characters") << "AN " + QByteArray(2500, 'x') + "\nAC E" << "comment" << "    2::AC E";
         QTest::newRow("leading boundary lines are skipped")
