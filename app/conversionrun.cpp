@@ -12,6 +12,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_map>
 #include <limits>
 #include <memory>
@@ -37,7 +38,21 @@ char *putLatin1(char *out, QStringView text)
 {
     const qsizetype size = text.size();
     const char16_t *in = text.utf16();
-    for (qsizetype i = 0; i < size; ++i) {
+    qsizetype i = 0;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    // Four characters at a time while all are below 256, as nearly all are.
+    for (; i + 4 <= size; i += 4) {
+        uint64_t word;
+        std::memcpy(&word, in + i, sizeof word);
+        if (word & 0xFF00FF00FF00FF00u)
+            break;
+        word = (word | (word >> 8)) & 0x0000FFFF0000FFFFu;
+        const uint32_t bytes = uint32_t(word | (word >> 16));
+        std::memcpy(out, &bytes, sizeof bytes);
+        out += 4;
+    }
+#endif
+    for (; i < size; ++i) {
         const char16_t c = in[i];
         if (c < 0x100) {
             *out++ = static_cast<char>(c);

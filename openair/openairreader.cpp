@@ -269,7 +269,9 @@ AirspacePtr OpenAirReader::nextAirspace()
 
         line = line.trimmed();
         m_lineAsRead = line;
-        const qsizetype star = line.indexOf(u'*');
+        // A plain loop: the toolkit's search costs more than the short lines it searches.
+        const auto found = std::find(line.begin(), line.end(), u'*');
+        const qsizetype star = found == line.end() ? -1 : found - line.begin();
         if (star == 0)
             continue;
         if (star > 0)

@@ -186,6 +186,14 @@ private slots:
         QCOMPARE(bytes.count("\nWD "), written.size());
     }
 
+    void charactersBeyondLatin1BecomeOneQuestionMarkEach()
+    {
+        QByteArray input = polygon("U");
+        input.replace("AD Fl\xe4" "che", "AD Fl\xc3\xa4" "che \xe2\x82\xac und \xf0\x9f\xaa\x82 Ende");
+        convert(input);
+        QVERIFY(readAll(m_output).contains("\r\nAD Fl\xe4" "che ? und ? Ende\r\n"));
+    }
+
     void refusedAirspacesAreReportedBeforeSummary()
     {
         const ConversionResult result = convert(faultyArc("F1") + polygon("Big", 101) + faultyArc("F2"));
