@@ -5,6 +5,7 @@
 #include "openair/saturating.h"
 #include "model/geometry.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QStringDecoder>
 
@@ -198,22 +199,77 @@ bool OpenAirReader::open(const QString &fileName)
 {
     if (m_isOpen)
         return false;
-    m_file.setFileName(fileName);
-    m_isOpen = m_file.open(QIODevice::ReadOnly);
-    if (!m_isOpen)
+    QByteArray bytes;
+    m_inputError = readInput(fileName, bytes);
+    return m_inputError == InputError::None && openBytes(bytes);
+}
+
+bool OpenAirReader::open(QIODevice *device)
+{
+    if (m_isOpen)
         return false;
+    QByteArray bytes;
+    m_inputError = readInput(device, bytes);
+    return m_inputError == InputError::None && openBytes(bytes);
+}
+
+OpenAirReader::InputError OpenAirReader::readInput(const QString &fileName, QByteArray &bytes)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return InputError::CannotOpen;
+    return readInput(&file, bytes);
+}
+
+OpenAirReader::InputError OpenAirReader::readInput(QIODevice *device, QByteArray &bytes)
+{
+    bytes.clear();
+    if (!device->isOpen() && !device->open(QIODevice::ReadOnly))
+        return InputError::CannotOpen;
+    // A plain file says its size, so it is refused unread and read without a copy made
+    // by growing; a device or pipe grows the buffer as it yields.
+    if (!device->isSequential()) {
+        const qint64 size = device->size() - device->pos();
+        if (size > MaxInputBytes)
+            return InputError::TooLarge;
+        bytes.reserve(qsizetype(size) + 1);
+    }
+    constexpr qsizetype Chunk = qsizetype(1) << 20;
+    for (;;) {
+        const qsizetype used = bytes.size();
+        if (bytes.capacity() == used)
+            bytes.reserve(qMax(2 * used, used + Chunk));
+        const qint64 room = qMin<qint64>(bytes.capacity() - used, MaxInputBytes + 1 - used);
+        bytes.resize(used + room);
+        const qint64 got = device->read(bytes.data() + used, room);
+        bytes.resize(used + qMax<qint64>(got, 0));
+        // A file that opens but cannot be read (an I/O error) must not pass for an empty one.
+        if (got < 0)
+            return InputError::ReadFailed;
+        if (bytes.size() > MaxInputBytes)
+            return InputError::TooLarge;
+        if (got == 0)   // the end of a file or pipe
+            break;
+    }
+    // A pipe's buffer may have grown to twice its text.
+    if (bytes.capacity() - bytes.size() > Chunk)
+        bytes.squeeze();
+    return InputError::None;
+}
+
+bool OpenAirReader::openBytes(const QByteArray &bytes)
+{
+    if (m_isOpen)
+        return false;
+    m_isOpen = true;
+    m_inputError = InputError::None;
     m_lineNumber = 0;
     m_currentLine.clear();
     m_position = 0;
 
     // Files come in UTF-8 (with or without byte-order mark) and in Latin-1; only a file
     // that is valid UTF-8 throughout is read as UTF-8.
-    m_bytes = m_file.readAll();
-    // A file that opens but cannot be read (an I/O error) must not pass for an empty one.
-    if (m_file.error() != QFileDevice::NoError) {
-        close();
-        return false;
-    }
+    m_bytes = bytes;
     if (m_bytes.startsWith("\xEF\xBB\xBF"))
         m_position = 3;
     m_isUtf8 = isUtf8Throughout(QByteArrayView(m_bytes).sliced(m_position));
@@ -222,7 +278,6 @@ bool OpenAirReader::open(const QString &fileName)
 
 void OpenAirReader::close()
 {
-    m_file.close();
     m_isOpen = false;
     m_bytes = QByteArray();
     m_lineText = QString();
@@ -296,6 +351,8 @@ AirspacePtr OpenAirReader::nextAirspace()
             if (stage == NotStarted)
                 continue;
             stage = Boundary;
+            if (m_outlinesSkipped)
+                continue;
         } else if (stage == NotStarted) {
             continue;
         }

@@ -2,7 +2,7 @@
 
 #include "model/airspace.h"
 
-#include <QFile>
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QStringView>
@@ -13,10 +13,30 @@ class OpenAirReader : public QObject
     Q_OBJECT
 
 public:
+    // The largest input read: a bigger file, or an endless device such as /dev/zero, is
+    // refused instead of filling the memory.
+    static constexpr qint64 MaxInputBytes = qint64(1) << 30;
+    enum class InputError { None, CannotOpen, ReadFailed, TooLarge };
+
     explicit OpenAirReader(bool heightsInFeet, QObject *parent = nullptr);
     ~OpenAirReader() override;
 
+    // Reads the whole file (at most MaxInputBytes) and opens its text.
     bool open(const QString &fileName);
+    // The same for what a device yields.
+    bool open(QIODevice *device);
+    // Reads text already in memory; the bytes are shared, not copied.
+    bool openBytes(const QByteArray &bytes);
+    // Why the last open failed.
+    InputError inputError() const { return m_inputError; }
+    // Every byte of a file, at most MaxInputBytes of them.
+    static InputError readInput(const QString &fileName, QByteArray &bytes);
+    static InputError readInput(QIODevice *device, QByteArray &bytes);
+
+    // With outlines skipped, boundary records only mark where an airspace ends: its name,
+    // class and limits are read, its outline is not. The airspaces come in the same
+    // blocks either way, which is all a first pass over the names needs.
+    void setOutlinesSkipped(bool skipped) { m_outlinesSkipped = skipped; }
     // The next complete airspace, or an empty pointer at the end of the file.
     AirspacePtr nextAirspace();
     void close();
@@ -55,10 +75,11 @@ private:
     void addUnreadableCoordinates(int lineNumber, const QString &line);
 
     bool m_heightsInFeet;
+    bool m_outlinesSkipped = false;
     bool m_isOpen = false;
+    InputError m_inputError = InputError::None;
     int m_lineNumber = 0;
     QString m_currentLine;
-    QFile m_file;
 
     // The whole file as read and the read position in it. Lines are decoded one at a
     // time, as the file was found to be UTF-8 throughout or else taken as Latin-1.
