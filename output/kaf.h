@@ -1,0 +1,59 @@
+#pragma once
+
+// The kaf airspace file of the instrument: its limits, the bytes of its records and the
+// device names of its airspaces.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <cstdint>
+#include <vector>
+
+namespace Kaf {
+
+// The instrument refuses outlines with more segments than this.
+constexpr int MaxSegments = 100;
+// A device name has at most this many characters; a renamed one keeps this many of its
+// name and adds "_NN".
+constexpr int DeviceNameLength = 16;
+constexpr int DeviceNameBaseLength = 13;
+
+// Latin-1 bytes; every character that Latin-1 cannot hold becomes one "?", also one
+// written as a surrogate pair.
+QByteArray toLatin1(QStringView text);
+// The record's lines, each ended by CR LF, and the empty line after the record, into
+// `bytes` (replacing what it held).
+void putRecord(const QStringList &record, QByteArray &bytes);
+
+// The device names of a run's airspaces in input order, made unique for the instrument.
+// Kept compact: a big file has millions of airspaces and only a few renamed ones.
+class DeviceNames
+{
+public:
+    void append(QStringView name);
+    qsizetype size() const { return qsizetype(m_ends.size()); }
+    void clear();
+
+    // Gives equal names distinct endings: every name held by several airspaces becomes
+    // its first 13 characters + "_" + a two-digit counter that counts from the last of
+    // them. Names are handled in order of first appearance, each against the names as
+    // already changed.
+    void makeUnique();
+    // The name of airspace i, as changed by makeUnique.
+    QString name(qsizetype i) const;
+
+private:
+    QStringView original(qsizetype i) const;
+
+    QString m_chars;                 // the names, one after the other
+    std::vector<uint32_t> m_ends;    // where each ends in m_chars
+    // Renamed airspaces and their new names, ordered by position.
+    std::vector<std::pair<uint32_t, QString>> m_renamed;
+};
+
+// The same rule on a plain list of names.
+void makeDeviceNamesUnique(QStringList &deviceNames);
+
+} // namespace Kaf
