@@ -11,8 +11,7 @@
 #include <QStringList>
 #include <QTranslator>
 
-#include <algorithm>
-#include <cmath>
+#include <csignal>
 
 namespace {
 
@@ -26,6 +25,39 @@ enum ExitCode {
 // The window's first-start distance and its spin box range, in metres.
 constexpr int DefaultWarningMetres = 400;
 constexpr int MaxWarningMetres = 10000;
+constexpr int MaxWarningFeet = 32811;   // 32,811 ft are 10,000.79 m, which is 10,000 m whole
+
+// The signal that asked the run to stop, or 0.
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void requestStop(int signal)
+{
+    stopSignal = signal;
+}
+
+// SIGTERM and SIGINT let the run end cleanly: it cuts a running append back and drops an
+// unfinished overwrite. A second such signal ends the program at once.
+void handleStopSignals()
+{
+    for (const int signal : {SIGTERM, SIGINT}) {
+#ifdef Q_OS_UNIX
+        struct sigaction action{};
+        action.sa_handler = requestStop;
+        action.sa_flags = SA_RESETHAND | SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        sigaction(signal, &action, nullptr);
+#else
+        std::signal(signal, requestStop);
+#endif
+    }
+}
+
+class CliUi : public ConsoleUi
+{
+public:
+    using ConsoleUi::ConsoleUi;
+    bool stopRequested() override { return stopSignal != 0; }
+};
 
 QString helpText()
 {
@@ -36,16 +68,17 @@ QString helpText()
         "\n"
         "  -in <name>    Name und Pfad der umzuwandelnden Datei.\n"
         "  -out <name>   Name und Pfad der Ausgabedatei oder ein Verzeichnis; ohne Angabe\n"
-        "                der Name der Eingabedatei mit der Endung .kaf.\n"
+        "                der Name der Eingabedatei mit der Endung .kaf; - schreibt auf die\n"
+        "                Standardausgabe (Meldungen dann auf die Standardfehlerausgabe).\n"
         "  -wm <zahl>    Warndistanz in Metern (0 bis 10000; ohne Angabe oder 0: 400).\n"
-        "  -wf <zahl>    Warndistanz in Fuss (wird in Meter umgerechnet).\n"
+        "  -wf <zahl>    Warndistanz in Fuss (0 bis 32811; wird in Meter umgerechnet).\n"
         "  -hf           Höhen ohne Einheit sind Fuss (sonst Meter).\n"
         "  -close        Offene Umrisse schließen.\n"
         "  -append       An eine bestehende Ausgabedatei anhängen (sonst wird sie ersetzt).\n"
         "  -h, -help     Diese Hilfe anzeigen.\n"
         "\n"
-        "Rückgabewert: 0 alle Lufträume geschrieben, 3 einige nicht geschrieben,\n"
-        "2 Dateifehler, 1 Aufruffehler.\n");
+        "Rückgabewert: 0 alle Lufträume geschrieben, 3 einige oder keine geschrieben,\n"
+        "2 Dateifehler, 1 Aufruffehler, 128 + Signalnummer nach SIGTERM oder SIGINT.\n");
 }
 
 int usageError(const QString &message)
@@ -55,31 +88,15 @@ int usageError(const QString &message)
     return UsageError;
 }
 
-// A decimal integer as the command line of the window reads it, but a value beyond the
-// 64-bit range saturates instead of being refused: it ends in the spin box range anyway.
-bool parseWholeNumber(const QString &text, qint64 *value)
+// A whole decimal number within 0..max, blanks around allowed; false for anything else.
+bool readWarningValue(const QString &text, int max, int *value)
 {
-    static const QRegularExpression number(QStringLiteral("^\\s*([+-]?)([0-9]+)\\s*$"));
+    static const QRegularExpression number(QStringLiteral("^\\s*\\+?([0-9]{1,9})\\s*$"));
     const QRegularExpressionMatch match = number.match(text);
     if (!match.hasMatch())
         return false;
-    constexpr qint64 Limit = qint64(1) << 60;
-    qint64 magnitude = 0;
-    for (const QChar digit : match.capturedView(2)) {
-        if (magnitude >= Limit / 10) {
-            magnitude = Limit;
-            break;
-        }
-        magnitude = magnitude * 10 + digit.digitValue();
-    }
-    *value = match.capturedView(1) == QLatin1String("-") ? -magnitude : magnitude;
-    return true;
-}
-
-int metresFromFeet(qint64 feet)
-{
-    const double metres = std::trunc(static_cast<double>(feet) * 0.3048);
-    return static_cast<int>(std::clamp(metres, -1.0, double(MaxWarningMetres) + 1.0));
+    *value = match.capturedView(1).toInt();
+    return *value <= max;
 }
 
 void installTranslation(QTranslator &translator)
@@ -138,28 +155,40 @@ int main(int argc, char *argv[])
         if (option == QLatin1String("-in")) {
             options.inputFileName = value.isEmpty() ? QString() : QFileInfo(value).absoluteFilePath();
         } else if (option == QLatin1String("-out")) {
-            options.outputText = value.isEmpty() ? QString() : QFileInfo(value).absoluteFilePath();
+            options.toStandardOutput = value == QLatin1String("-");
+            options.outputText = value.isEmpty() || options.toStandardOutput ? QString()
+                                                                             : QFileInfo(value).absoluteFilePath();
+        } else if (option == QLatin1String("-wm")) {
+            if (!readWarningValue(value, MaxWarningMetres, &warningMetres))
+                return usageError(QObject::tr("-wm braucht eine ganze Zahl von 0 bis %1 (Meter), nicht: %2")
+                                      .arg(MaxWarningMetres).arg(value));
         } else {
-            qint64 number = 0;
-            if (!parseWholeNumber(value, &number))
-                return usageError(QObject::tr("Keine ganze Zahl für %1: %2").arg(option, value));
-            if (option == QLatin1String("-wm"))
-                warningMetres = static_cast<int>(std::clamp<qint64>(number, -1, MaxWarningMetres + 1));
-            else
-                warningMetres = metresFromFeet(number);
+            int feet = 0;
+            if (!readWarningValue(value, MaxWarningFeet, &feet))
+                return usageError(QObject::tr("-wf braucht eine ganze Zahl von 0 bis %1 (Fuss), nicht: %2")
+                                      .arg(MaxWarningFeet).arg(value));
+            warningMetres = int(qint64(feet) * 3048 / 10000);
         }
     }
 
     if (options.inputFileName.isEmpty())
         return usageError(QObject::tr("Keine Eingabedatei angegeben (-in)."));
     if (warningMetres != 0)
-        options.warningDistance = std::clamp(warningMetres, 0, MaxWarningMetres);
+        options.warningDistance = warningMetres;
 
-    ConsoleUi ui(answer);
+    handleStopSignals();
+    // With the kaf text on standard output, the reports go to standard error.
+    CliUi ui(answer, options.toStandardOutput ? stderr : stdout);
     const ConversionResult result = ConversionRun(ui).run(options);
     switch (result.outcome) {
     case ConversionResult::Outcome::Finished:
+        if (result.keptCount == 0) {
+            ConsoleUi::print(stderr, QObject::tr("Keine Lufträume gefunden in %1").arg(options.inputFileName));
+            return SomeNotWritten;
+        }
         return result.writtenCount == result.keptCount ? AllWritten : SomeNotWritten;
+    case ConversionResult::Outcome::Stopped:
+        return 128 + int(stopSignal);
     case ConversionResult::Outcome::InputError:
     case ConversionResult::Outcome::OutputError:
     case ConversionResult::Outcome::Aborted:

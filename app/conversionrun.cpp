@@ -3,93 +3,37 @@
 #include "app/outputfile.h"
 #include "app/workerpool.h"
 #include "openair/openairreader.h"
+#include "output/kaf.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
-#include <QLoggingCategory>
 #include <QObject>
 #include <QSaveFile>
 
 #include <algorithm>
-#include <cstring>
-#include <unordered_map>
+#include <atomic>
+#include <cstdio>
+#include <deque>
+#include <exception>
 #include <limits>
 #include <memory>
+#include <new>
 #include <vector>
 
-// Quiet unless enabled, e.g. QT_LOGGING_RULES="zonvert.conversion.debug=true".
-Q_LOGGING_CATEGORY(lcConversion, "zonvert.conversion", QtInfoMsg)
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
-// The instrument refuses outlines with more corner points than this.
-constexpr int MaxSegments = 100;
 // Records are made by the calling thread and up to this many more.
 constexpr int MaxRecordHelpers = 3;
-// Room for "_NN" within the instrument's 16 characters.
-constexpr int DeviceNameBaseLength = 13;
-
-
-// Latin-1 bytes; every character that Latin-1 cannot hold becomes one "?", also a
-// character written as a surrogate pair. Written through a plain pointer: appending byte
-// by byte costs more than the rest of the writing together. Returns the end.
-char *putLatin1(char *out, QStringView text)
-{
-    const qsizetype size = text.size();
-    const char16_t *in = text.utf16();
-    qsizetype i = 0;
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-    // Four characters at a time while all are below 256, as nearly all are.
-    for (; i + 4 <= size; i += 4) {
-        uint64_t word;
-        std::memcpy(&word, in + i, sizeof word);
-        if (word & 0xFF00FF00FF00FF00u)
-            break;
-        word = (word | (word >> 8)) & 0x0000FFFF0000FFFFu;
-        const uint32_t bytes = uint32_t(word | (word >> 16));
-        std::memcpy(out, &bytes, sizeof bytes);
-        out += 4;
-    }
-#endif
-    for (; i < size; ++i) {
-        const char16_t c = in[i];
-        if (c < 0x100) {
-            *out++ = static_cast<char>(c);
-            continue;
-        }
-        if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1]))
-            ++i;
-        *out++ = '?';
-    }
-    return out;
-}
-
-QByteArray toLatin1Text(const QString &text)
-{
-    QByteArray bytes(text.size(), Qt::Uninitialized);
-    bytes.truncate(putLatin1(bytes.data(), text) - bytes.constData());
-    return bytes;
-}
-
-// The record's lines, each ended by CR LF, and the empty line after the record, into
-// `bytes`.
-void putRecord(const QStringList &record, QByteArray &bytes)
-{
-    qsizetype size = 2;
-    for (const QString &line : record)
-        size += line.size() + 2;
-    bytes.resize(size);
-    char *out = bytes.data();
-    for (const QString &line : record) {
-        out = putLatin1(out, line);
-        *out++ = '\r';
-        *out++ = '\n';
-    }
-    *out++ = '\r';
-    *out++ = '\n';
-    bytes.truncate(out - bytes.constData());
-}
+// Records are made in batches of this many airspaces ...
+constexpr std::size_t BatchSize = 256;
+// ... and at most this many batches wait to be written, which bounds the memory of a run
+// whatever the size of its file.
+constexpr std::size_t MaxPendingBatches = 2 * MaxRecordHelpers + 2;
 
 int saturatedInt(double value)
 {
@@ -110,12 +54,52 @@ int warningDistanceCm(const ConversionOptions &options)
     return saturatedInt(options.warningDistance * 100.0 / 3.2808399);
 }
 
+// Whether two names lead to one file: the same canonical path, or (where the platform
+// tells) the same device and inode, which also catches hard links.
+bool isSameFile(const QString &first, const QString &second)
+{
+    const QString a = QFileInfo(first).canonicalFilePath();
+    if (!a.isEmpty() && a == QFileInfo(second).canonicalFilePath())
+        return true;
+#ifdef Q_OS_UNIX
+    struct stat x{}, y{};
+    return ::stat(QFile::encodeName(first).constData(), &x) == 0
+           && ::stat(QFile::encodeName(second).constData(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+#else
+    return false;
+#endif
+}
+
+// Whether standard output leads to the file (a shell's ">> input.txt").
+bool isStandardOutput(const QString &fileName)
+{
+#ifdef Q_OS_UNIX
+    struct stat x{}, y{};
+    return ::fstat(STDOUT_FILENO, &x) == 0 && S_ISREG(x.st_mode)
+           && ::stat(QFile::encodeName(fileName).constData(), &y) == 0 && x.st_dev == y.st_dev
+           && x.st_ino == y.st_ino;
+#else
+    Q_UNUSED(fileName);
+    return false;
+#endif
+}
+
 // Overwriting goes through a save file, so an existing file stays whole until the new
 // one is complete; appending writes unbuffered, so each failing write shows at once,
-// and a failed append cuts the file back to what it held before.
+// and a failed append cuts the file back to what it held before. A target that is
+// neither finished nor discarded is discarded when it goes.
 class OutputTarget
 {
 public:
+    OutputTarget() = default;
+    OutputTarget(const OutputTarget &) = delete;
+    OutputTarget &operator=(const OutputTarget &) = delete;
+    ~OutputTarget()
+    {
+        if (m_open)
+            discard();
+    }
+
     bool open(const QString &fileName, bool append)
     {
         const QFileInfo existing(fileName);
@@ -125,7 +109,8 @@ public:
         const bool device = existing.exists() && !existing.isFile() && !existing.isDir();
         if (!append && !device) {
             m_saveFile = std::make_unique<QSaveFile>(fileName);
-            return m_saveFile->open(QIODevice::WriteOnly);
+            m_open = m_saveFile->open(QIODevice::WriteOnly);
+            return m_open;
         }
         m_directFile = std::make_unique<QFile>(fileName);
         // Appending means seeking to the end, which a device refuses with a warning.
@@ -133,7 +118,17 @@ public:
         if (!m_directFile->open(QIODevice::WriteOnly | mode | QIODevice::Unbuffered))
             return false;
         m_originalSize = device ? -1 : m_directFile->size();
+        m_open = true;
         return true;
+    }
+
+    bool openStandardOutput()
+    {
+        std::fflush(stdout);
+        m_directFile = std::make_unique<QFile>();
+        m_originalSize = -1;
+        m_open = m_directFile->open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
+        return m_open;
     }
 
     bool write(const QByteArray &bytes)
@@ -142,19 +137,24 @@ public:
         return device->write(bytes) == bytes.size();
     }
 
+    // False when the file could not be completed; it is then discarded when the target goes.
     bool finish()
     {
         // The save file's commit does not notice a failing last flush: flush first.
-        if (m_saveFile)
-            return m_saveFile->flush() && m_saveFile->commit();
+        if (m_saveFile) {
+            m_open = !(m_saveFile->flush() && m_saveFile->commit());
+            return !m_open;
+        }
         if (!m_directFile->flush())
             return false;
         m_directFile->close();
-        return m_directFile->error() == QFileDevice::NoError;
+        m_open = m_directFile->error() != QFileDevice::NoError;
+        return !m_open;
     }
 
     void discard()
     {
+        m_open = false;
         if (m_saveFile) {
             m_saveFile->cancelWriting();
             return;
@@ -170,6 +170,7 @@ private:
     std::unique_ptr<QSaveFile> m_saveFile;
     std::unique_ptr<QFile> m_directFile;
     qint64 m_originalSize = 0;
+    bool m_open = false;
 };
 
 // What becomes of one airspace in the output: its record, or the line that reports it.
@@ -180,15 +181,16 @@ struct PreparedRecord
     QString reportLine;   // for OverLimit and Faulty
 };
 
-// Airspaces in input order, handed out for their records together.
+// Airspaces in input order, handed to one thread for their records. The reading thread
+// fills a batch and lets go of it; the thread that makes its records owns its airspaces
+// from then on and frees them; the reading thread writes the records once `done`.
 struct Batch
 {
     std::vector<AirspacePtr> airspaces;
     std::vector<PreparedRecord> records;
+    std::exception_ptr failure;
+    std::atomic<bool> done{false};
 };
-
-// Records are made in batches of this many airspaces.
-constexpr std::size_t BatchSize = 256;
 
 QString reportText(const QString &heading, QStringList lines)
 {
@@ -197,229 +199,263 @@ QString reportText(const QString &heading, QStringList lines)
     return lines.join(QLatin1Char('\n'));
 }
 
-} // namespace
-
-void makeDeviceNamesUnique(QStringList &deviceNames)
+// One conversion, step by step. Everything is read before anything is written, as the
+// renaming needs every name: the file's bytes are read once, its airspaces twice, first
+// for their names only, then one batch at a time for their records, which go out as soon
+// as they are made. So a run holds the file, its names and a few batches, never all its
+// airspaces.
+class Run
 {
-    // The positions holding each name, as a chain through `next`, so that every name is
-    // counted without a scan of all airspaces and without a list of its own; renamed
-    // positions move to the chain of their new name at once.
-    struct Holders {
-        qsizetype head = -1;
-        qsizetype tail = -1;
-        qsizetype count = 0;
-    };
-    struct NameHash {
-        std::size_t operator()(const QString &name) const { return qHash(name); }
-    };
-    std::vector<qsizetype> next(std::size_t(deviceNames.size()), -1);
-    // The standard map: the toolkit's own takes several times as long to fill here.
-    std::unordered_map<QString, Holders, NameHash> holders;
-    holders.reserve(std::size_t(deviceNames.size()));
-    const auto hold = [&](const QString &name, qsizetype position) {
-        Holders &chain = holders[name];
-        if (chain.tail >= 0)
-            next[std::size_t(chain.tail)] = position;
-        else
-            chain.head = position;
-        chain.tail = position;
-        next[std::size_t(position)] = -1;
-        ++chain.count;
-        return chain.count == 1;
-    };
-    QStringList distinct;
-    for (qsizetype i = 0; i < deviceNames.size(); ++i) {
-        if (hold(deviceNames.at(i), i))
-            distinct.append(deviceNames.at(i));
-    }
+public:
+    Run(ConversionUi &ui, const ConversionOptions &options) : m_ui(ui), m_options(options) {}
 
-    std::vector<qsizetype> positions;
-    for (const QString &name : std::as_const(distinct)) {
-        const auto it = holders.find(name);
-        if (it == holders.end() || it->second.count < 2)
-            continue;
-        positions.clear();
-        for (qsizetype p = it->second.head; p >= 0; p = next[std::size_t(p)])
-            positions.push_back(p);
-        holders.erase(it);
-        std::sort(positions.begin(), positions.end());
-
-        const QString base = name.left(DeviceNameBaseLength);
-        int counter = 1;
-        for (auto p = positions.rbegin(); p != positions.rend(); ++p, ++counter) {
-            // The counter has at least two digits.
-            QString newName = base;
-            newName += counter < 10 ? QLatin1String("_0") : QLatin1String("_");
-            newName += QString::number(counter);
-            hold(newName, *p);
-            deviceNames[*p] = std::move(newName);
+    ConversionResult execute()
+    {
+        try {
+            if (prepareFiles() && readInput() && readNames() && openOutput() && writeRecords())
+                report();
+        } catch (const std::bad_alloc &) {
+            m_output.reset();   // an unfinished output is discarded
+            m_ui.error(errorTitle(), QObject::tr("Die Datei %1 konnte nicht umgewandelt werden: "
+                                                 "zu wenig Arbeitsspeicher.").arg(m_options.inputFileName));
+            m_result.outcome = ConversionResult::Outcome::InputError;
         }
+        return m_result;
     }
-}
 
-ConversionResult ConversionRun::run(const ConversionOptions &options)
-{
-    ConversionResult result;
-    const QString &inputFileName = options.inputFileName;
-    result.outputFileName = OutputFile::completeFileName(options.outputText, inputFileName);
-    result.outputTextFilled = options.outputText.isEmpty();
-    if (result.outputTextFilled)
-        m_ui.outputNameCompleted(result.outputFileName);
-    const QString &outputFileName = result.outputFileName;
-    const QString errorTitle = QObject::tr("FEHLER");
+private:
+    static QString errorTitle() { return QObject::tr("FEHLER"); }
 
-    const auto inputError = [&] {
-        m_ui.error(errorTitle, QObject::tr("Die Datei %1 konnte nicht geöffnet werden.").arg(inputFileName));
-        result.outcome = ConversionResult::Outcome::InputError;
-        return result;
-    };
-    const auto outputError = [&] {
-        m_ui.error(errorTitle, QObject::tr("Die Datei %1 konnte nicht geschrieben werden.").arg(outputFileName));
-        result.outcome = ConversionResult::Outcome::OutputError;
-        return result;
-    };
+    bool fail(ConversionResult::Outcome outcome, const QString &text)
+    {
+        m_ui.error(errorTitle(), text);
+        m_result.outcome = outcome;
+        return false;
+    }
+    bool inputError()
+    {
+        return fail(ConversionResult::Outcome::InputError,
+                    QObject::tr("Die Datei %1 konnte nicht geöffnet werden.").arg(m_options.inputFileName));
+    }
+    bool outputError()
+    {
+        m_output.reset();
+        return fail(ConversionResult::Outcome::OutputError,
+                    QObject::tr("Die Datei %1 konnte nicht geschrieben werden.").arg(m_result.outputFileName));
+    }
+    bool stopped()
+    {
+        m_output.reset();
+        m_result.outcome = ConversionResult::Outcome::Stopped;
+        return false;
+    }
 
-    // A directory counts as existing here; the reader then fails to open it.
-    if (!QFileInfo::exists(inputFileName))
-        return inputError();
-
-    bool append = false;
-    if (QFileInfo::exists(outputFileName)) {
-        switch (m_ui.askExistingOutput(outputFileName)) {
+    // Names both files, makes sure the input exists and is not the output, and asks
+    // about an existing output.
+    bool prepareFiles()
+    {
+        const QString &input = m_options.inputFileName;
+        if (m_options.toStandardOutput) {
+            m_result.outputFileName = QStringLiteral("-");
+        } else {
+            m_result.outputFileName = OutputFile::completeFileName(m_options.outputText, input);
+            m_result.outputTextFilled = m_options.outputText.isEmpty();
+            if (m_result.outputTextFilled)
+                m_ui.outputNameCompleted(m_result.outputFileName);
+        }
+        // A directory counts as existing here; reading it fails later.
+        if (!QFileInfo::exists(input))
+            return inputError();
+        const QString &output = m_result.outputFileName;
+        if (m_options.toStandardOutput ? isStandardOutput(input) : isSameFile(input, output)) {
+            return fail(ConversionResult::Outcome::OutputError,
+                        QObject::tr("Die Datei %1 ist die Eingabedatei und wird nicht überschrieben.").arg(output));
+        }
+        if (m_options.toStandardOutput || !QFileInfo::exists(output))
+            return true;
+        switch (m_ui.askExistingOutput(output)) {
         case ConversionUi::ExistingOutput::Abort:
-            result.outcome = ConversionResult::Outcome::Aborted;
-            return result;
+            m_result.outcome = ConversionResult::Outcome::Aborted;
+            return false;
         case ConversionUi::ExistingOutput::Append:
-            append = true;
+            m_append = true;
             break;
         case ConversionUi::ExistingOutput::Overwrite:
             break;
         }
+        return true;
     }
 
-    const int warningCm = warningDistanceCm(options);
+    bool readInput()
+    {
+        const auto error = OpenAirReader::readInput(m_options.inputFileName, m_bytes);
+        if (error == OpenAirReader::InputError::TooLarge) {
+            return fail(ConversionResult::Outcome::InputError,
+                        QObject::tr("Die Datei %1 ist zu gross: gelesen werden höchstens %2 MiB.")
+                            .arg(m_options.inputFileName)
+                            .arg(OpenAirReader::MaxInputBytes >> 20));
+        }
+        return error == OpenAirReader::InputError::None || inputError();
+    }
+
+    // The first pass: every airspace's name, and the names made unique.
+    bool readNames()
+    {
+        OpenAirReader reader(m_options.heightsInFeet);
+        reader.setOutlinesSkipped(true);
+        reader.openBytes(m_bytes);
+        while (AirspacePtr airspace = reader.nextAirspace()) {
+            if (m_ui.stopRequested())
+                return stopped();
+            m_names.append(airspace->deviceName());
+        }
+        m_result.keptCount = int(std::min<qsizetype>(m_names.size(), std::numeric_limits<int>::max()));
+        m_names.makeUnique();
+        return true;
+    }
+
+    // Opens the output and writes the banner.
+    bool openOutput()
+    {
+        m_output = std::make_unique<OutputTarget>();
+        const bool opened = m_options.toStandardOutput ? m_output->openStandardOutput()
+                                                       : m_output->open(m_result.outputFileName, m_append);
+        if (!opened) {
+            m_output.reset();   // nothing to discard
+            return outputError();
+        }
+        const QDate date = m_options.date.isValid() ? m_options.date : QDate::currentDate();
+        return m_output->write(Kaf::toLatin1(OutputFile::bannerText(m_options.inputFileName, date)))
+               || outputError();
+    }
+
     // What becomes of one airspace: closing comes first, so the closing line counts
-    // against the limit. The record does not change the airspace's name.
-    const auto prepare = [&](Airspace &airspace, PreparedRecord &record) {
-        if (options.closeOutlines && !airspace.isClosed())
+    // against the limit.
+    void prepare(Airspace &airspace, PreparedRecord &record) const
+    {
+        if (m_options.closeOutlines && !airspace.isClosed())
             airspace.closeOutline();
         const int segmentCount = airspace.segmentCount();
-        if (segmentCount > MaxSegments) {
+        if (segmentCount > Kaf::MaxSegments) {
             record.kind = PreparedRecord::OverLimit;
             record.reportLine = QObject::tr("  - %1 hat %2 Segmente").arg(airspace.name(), QString::number(segmentCount));
-        } else if (const QStringList lines = airspace.deviceRecord(warningCm); lines.size() == 1) {
+        } else if (const QStringList lines = airspace.deviceRecord(m_warningCm); lines.size() == 1) {
             record.kind = PreparedRecord::Faulty;
             record.reportLine = QObject::tr("  - %1  -- %2").arg(airspace.name(), airspace.errorText());
         } else {
             record.kind = PreparedRecord::Written;
-            putRecord(lines, record.bytes);
+            Kaf::putRecord(lines, record.bytes);
         }
-    };
-    const auto prepareBatch = [&](Batch &batch) {
-        batch.records.resize(batch.airspaces.size());
-        for (std::size_t i = 0; i < batch.airspaces.size(); ++i)
-            prepare(*batch.airspaces[i], batch.records[i]);
-    };
+    }
 
-    // Everything is read before anything is written: the renaming needs every name. The
-    // records are made meanwhile on the other cores, a batch at a time, as they do not
-    // depend on the name but for the one line that the few renamed airspaces make anew.
-    std::vector<std::unique_ptr<Batch>> batches;
-    WorkerPool pool(MaxRecordHelpers);   // after the batches: its end waits for their work
+    void prepareBatch(Batch &batch) const
     {
-        OpenAirReader reader(options.heightsInFeet);
-        if (!reader.open(inputFileName))
-            return inputError();
-        auto batch = std::make_unique<Batch>();
-        const auto hand = [&] {
-            Batch *full = batch.get();
-            batches.push_back(std::move(batch));
-            pool.post([&prepareBatch, full] { prepareBatch(*full); });
-            batch = std::make_unique<Batch>();
+        try {
+            batch.records.resize(batch.airspaces.size());
+            for (std::size_t i = 0; i < batch.airspaces.size(); ++i)
+                prepare(*batch.airspaces[i], batch.records[i]);
+            batch.airspaces.clear();
+        } catch (...) {
+            batch.failure = std::current_exception();
+        }
+        batch.done = true;
+    }
+
+    // The second pass: each airspace under its unique name, its record made on another
+    // core, the records written in input order while the file is still being read.
+    bool writeRecords()
+    {
+        m_warningCm = warningDistanceCm(m_options);
+        std::deque<std::unique_ptr<Batch>> pending;
+        WorkerPool pool(MaxRecordHelpers);   // after the batches: it ends first
+        const auto hand = [&](std::unique_ptr<Batch> batch) {
+            Batch *posted = batch.get();
+            pending.push_back(std::move(batch));
+            pool.post([this, posted] { prepareBatch(*posted); });
         };
+        OpenAirReader reader(m_options.heightsInFeet);
+        reader.openBytes(m_bytes);
+        auto batch = std::make_unique<Batch>();
+        qsizetype index = 0;
         while (AirspacePtr airspace = reader.nextAirspace()) {
-            if (airspace->segmentCount() == 0) {
-                qCDebug(lcConversion).noquote().nospace() << "ERROR :: \"" << airspace->name() << '"';
-                continue;
-            }
+            if (m_ui.stopRequested())
+                return stopped();
+            airspace->setDeviceName(m_names.name(index++));
             batch->airspaces.push_back(std::move(airspace));
-            if (batch->airspaces.size() == BatchSize)
-                hand();
+            if (batch->airspaces.size() == BatchSize) {
+                hand(std::exchange(batch, std::make_unique<Batch>()));
+                while (pending.size() > MaxPendingBatches) {
+                    if (!writeBatch(pool, *pending.front()))
+                        return false;
+                    pending.pop_front();
+                }
+            }
         }
-        if (!batch->airspaces.empty())
-            hand();
         reader.close();
-    }
-    pool.wait();
-
-    QStringList deviceNames;
-    for (const auto &batch : batches) {
-        for (const AirspacePtr &airspace : batch->airspaces)
-            deviceNames.append(airspace->deviceName());
-    }
-    result.keptCount = static_cast<int>(deviceNames.size());
-    makeDeviceNamesUnique(deviceNames);
-    std::vector<std::pair<Airspace *, PreparedRecord *>> renamed;
-    qsizetype position = 0;
-    for (const auto &batch : batches) {
-        for (std::size_t i = 0; i < batch->airspaces.size(); ++i) {
-            const QString &name = deviceNames.at(position++);
-            Airspace &airspace = *batch->airspaces[i];
-            if (airspace.deviceName() == name)
-                continue;
-            airspace.setDeviceName(name);
-            if (batch->records[i].kind == PreparedRecord::Written)
-                renamed.emplace_back(&airspace, &batch->records[i]);
+        m_bytes = QByteArray();
+        if (!batch->airspaces.empty())
+            hand(std::move(batch));
+        for (; !pending.empty(); pending.pop_front()) {
+            if (!writeBatch(pool, *pending.front()))
+                return false;
         }
+        return m_output->finish() || outputError();
     }
-    pool.run(renamed.size(), [&](std::size_t i) { prepare(*renamed[i].first, *renamed[i].second); });
 
-    OutputTarget output;
-    if (!output.open(outputFileName, append))
-        return outputError();
-
-    const QDate date = options.date.isValid() ? options.date : QDate::currentDate();
-    bool written = output.write(toLatin1Text(OutputFile::bannerText(inputFileName, date)));
-    for (auto &batch : batches) {
-        for (std::size_t i = 0; i < batch->records.size() && written; ++i) {
-            const PreparedRecord &record = batch->records[i];
+    bool writeBatch(WorkerPool &pool, Batch &batch)
+    {
+        pool.waitUntil([&batch] { return batch.done.load(); });
+        if (batch.failure)
+            std::rethrow_exception(batch.failure);
+        for (const PreparedRecord &record : batch.records) {
+            if (m_ui.stopRequested())
+                return stopped();
             switch (record.kind) {
             case PreparedRecord::OverLimit:
-                result.overLimitLines.append(record.reportLine);
+                m_result.overLimitLines.append(record.reportLine);
                 break;
             case PreparedRecord::Faulty:
-                result.faultyLines.append(record.reportLine);
+                m_result.faultyLines.append(record.reportLine);
                 break;
             case PreparedRecord::Written:
-                written = output.write(record.bytes);
-                if (written)
-                    ++result.writtenCount;
+                if (!m_output->write(record.bytes))
+                    return outputError();
+                ++m_result.writtenCount;
                 break;
             }
         }
-        // The airspaces are let go on the other cores while the next batch is written.
-        Batch *done = batch.release();
-        pool.post([done] { delete done; });
-        if (!written)
-            break;
+        return true;
     }
 
-    if (!written || !output.finish()) {
-        output.discard();
-        return outputError();
+    void report()
+    {
+        m_output.reset();
+        if (!m_result.faultyLines.isEmpty())
+            m_ui.warning(errorTitle(), reportText(QObject::tr("Die folgenden Lufträume haben Fehler:\n\n"),
+                                                  m_result.faultyLines));
+        if (!m_result.overLimitLines.isEmpty())
+            m_ui.warning(errorTitle(), reportText(QObject::tr("Die folgenden Lufträume haben zu viele Eckpunkte:\n\n"),
+                                                  m_result.overLimitLines));
+        m_ui.information(QObject::tr("Umwandlung abgeschlossen"),
+                         QObject::tr("Umwandlung der Datei %1\nnach %2 erfolgreich\n\n%3/%4 Lufträume umgewandelt.")
+                             .arg(m_options.inputFileName, m_result.outputFileName,
+                                  QString::number(m_result.writtenCount), QString::number(m_result.keptCount)));
+        m_result.outcome = ConversionResult::Outcome::Finished;
     }
 
-    if (!result.faultyLines.isEmpty())
-        m_ui.warning(errorTitle,
-                     reportText(QObject::tr("Die folgenden Lufträume haben Fehler:\n\n"), result.faultyLines));
-    if (!result.overLimitLines.isEmpty())
-        m_ui.warning(errorTitle, reportText(QObject::tr("Die folgenden Lufträume haben zu viele Eckpunkte:\n\n"),
-                                            result.overLimitLines));
+    ConversionUi &m_ui;
+    const ConversionOptions &m_options;
+    ConversionResult m_result;
+    bool m_append = false;
+    int m_warningCm = 0;
+    QByteArray m_bytes;
+    Kaf::DeviceNames m_names;
+    std::unique_ptr<OutputTarget> m_output;
+};
 
-    m_ui.information(QObject::tr("Umwandlung abgeschlossen"),
-                     QObject::tr("Umwandlung der Datei %1\nnach %2 erfolgreich\n\n%3/%4 Lufträume umgewandelt.")
-                         .arg(inputFileName, outputFileName, QString::number(result.writtenCount),
-                              QString::number(result.keptCount)));
-    result.outcome = ConversionResult::Outcome::Finished;
-    return result;
+} // namespace
+
+ConversionResult ConversionRun::run(const ConversionOptions &options)
+{
+    return Run(m_ui, options).execute();
 }

@@ -23,12 +23,16 @@ public:
     // The output field was empty and the run completed the name from the input: the
     // window shows it at once, before any question about an existing file.
     virtual void outputNameCompleted(const QString &outputFileName) { Q_UNUSED(outputFileName); }
+    // Asked between airspaces: true ends the run at once, leaving the output as it was
+    // (the command-line program answers true after SIGTERM or SIGINT).
+    virtual bool stopRequested() { return false; }
 };
 
 struct ConversionOptions
 {
     QString inputFileName;       // as typed; may be relative to the working directory
     QString outputText;          // the output field; completed by the naming rules
+    bool toStandardOutput = false;  // write the kaf text to standard output instead
     bool heightsInFeet = false;  // heights without unit are feet
     bool closeOutlines = false;  // close open outlines before writing
     bool distanceInMetres = true;
@@ -41,24 +45,19 @@ struct ConversionResult
     enum class Outcome {
         Finished,     // reached the end; the summary was shown
         InputError,   // input missing or unreadable
-        OutputError,  // output could not be opened or written
+        OutputError,  // output could not be opened or written, or is the input itself
         Aborted,      // the user chose not to touch an existing output
+        Stopped,      // stopRequested() said so; the output is as it was
     };
 
     Outcome outcome = Outcome::Aborted;
     QString outputFileName;      // the completed output name
     bool outputTextFilled = false;  // the output field was empty and now holds outputFileName
-    int keptCount = 0;           // airspaces with at least one segment
+    int keptCount = 0;           // airspaces read
     int writtenCount = 0;
     QStringList faultyLines;     // "  - name  -- error" lines
     QStringList overLimitLines;  // "  - name hat N Segmente" lines
 };
-
-// Gives equal device names distinct endings: every name held by several airspaces
-// becomes its first 13 characters + "_" + a two-digit counter that counts from the
-// last of them. Names are handled in order of first appearance, each against the names
-// as already changed.
-void makeDeviceNamesUnique(QStringList &deviceNames);
 
 // One complete conversion of an OpenAir file into a kaf file.
 class ConversionRun

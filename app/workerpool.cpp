@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 
 WorkerPool::WorkerPool(int maxHelpers)
 {
@@ -14,7 +15,11 @@ WorkerPool::WorkerPool(int maxHelpers)
 
 WorkerPool::~WorkerPool()
 {
-    wait();
+    try {
+        wait();
+    } catch (...) {
+        // Whoever cared has asked wait() already.
+    }
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_stopping = true;
@@ -46,10 +51,17 @@ bool WorkerPool::runOne(std::unique_lock<std::mutex> &lock)
     m_queue.pop_front();
     ++m_running;
     lock.unlock();
-    task();
+    std::exception_ptr failure;
+    try {
+        task();
+    } catch (...) {
+        failure = std::current_exception();
+    }
     lock.lock();
-    if (--m_running == 0 && m_queue.empty())
-        m_idle.notify_all();
+    if (failure && !m_failure)
+        m_failure = failure;
+    --m_running;
+    m_idle.notify_all();   // for wait() and waitUntil()
     return true;
 }
 
@@ -59,6 +71,17 @@ void WorkerPool::wait()
     while (runOne(lock)) {
     }
     m_idle.wait(lock, [this] { return m_queue.empty() && m_running == 0; });
+    if (m_failure)
+        std::rethrow_exception(std::exchange(m_failure, nullptr));
+}
+
+void WorkerPool::waitUntil(const std::function<bool()> &done)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!done()) {
+        if (!runOne(lock))
+            m_idle.wait(lock, [&] { return done() || !m_queue.empty(); });
+    }
 }
 
 void WorkerPool::run(std::size_t count, const std::function<void(std::size_t)> &work)

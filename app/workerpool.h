@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -23,8 +24,11 @@ public:
     // Queues a task for the helpers; without helpers it runs at once.
     void post(std::function<void()> task);
     // Returns when every task posted so far has run; meanwhile the calling thread takes
-    // queued tasks too.
+    // queued tasks too. Rethrows the first exception that escaped a task.
     void wait();
+    // Returns when `done` is true, asked after each task ends; meanwhile the calling
+    // thread takes queued tasks too.
+    void waitUntil(const std::function<bool()> &done);
     // Calls work(i) once for every i below count, on the calling thread and the helpers,
     // and returns when all calls (and all earlier tasks) have returned. Calls for
     // different i may run at once.
@@ -40,6 +44,7 @@ private:
     std::condition_variable m_wake;
     std::condition_variable m_idle;
     std::deque<std::function<void()>> m_queue;
+    std::exception_ptr m_failure;
     int m_running = 0;
     bool m_stopping = false;
     std::vector<std::thread> m_threads;

@@ -25,10 +25,12 @@ private slots:
                                   "DP 47:01:00 N 009:00:00 E\nDP 47:01:00 N 009:01:00 E\nDP 47:00:00 N 009:00:00 E\n\n";
         const QByteArray faulty = "AC Q\nAN Broken\nAL GND\nAH 2000 m\nV X=47:00:00 N 009:00:00 E\n"
                                   "DB 47:03:00 N 009:00:00 E, 46:56:00 N 009:00:00 E\n\n";
-        for (const auto &[name, bytes] : {std::pair{"alps.txt", square}, std::pair{"faulty.txt", square + faulty}}) {
+        for (const auto &[name, bytes] : {std::pair{"alps.txt", square}, std::pair{"faulty.txt", square + faulty},
+                                          std::pair{"empty.txt", QByteArray("* nothing here\n")}}) {
             QFile file(m_dir.filePath(QLatin1String(name)));
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
         }
+        QVERIFY(QFile::link(m_dir.filePath("alps.kaf"), m_dir.filePath("link.kaf")));
     }
 
     // Each run follows one without options, so there is an output to replace or extend.
@@ -54,9 +56,33 @@ private slots:
                                      << QByteArray("RISK\r\n") << 1;
         QTest::newRow("appended") << in + QStringList{"-append"} << done << QByteArray("RISK\r\n") << 2;
         QTest::newRow("feet to metres") << in + QStringList{"-wf", "1000"} << done << QByteArray("WD 304\r\n") << 1;
-        QTest::newRow("at most 10000 m") << in + QStringList{"-wm", "10001"} << done << QByteArray("WD 10000\r\n") << 1;
-        QTest::newRow("feet beyond 64 bits") << in + QStringList{"-wf", "99999999999999999999"} << done
-                                             << QByteArray("WD 10000\r\n") << 1;
+        QTest::newRow("10000 m is the most") << in + QStringList{"-wm", "10000"} << done << QByteArray("WD 10000\r\n") << 1;
+        QTest::newRow("32811 ft are 10000 m") << in + QStringList{"-wf", "32811"} << done << QByteArray("WD 10000\r\n") << 1;
+        // A distance out of range used to be clamped or to wrap silently.
+        const QStringList wrong{"1", "", "-wm braucht eine ganze Zahl von 0 bis 10000 (Meter), nicht: "};
+        QTest::newRow("above 10000 m") << in + QStringList{"-wm", "10001"} << wrong << QByteArray("WD 400\r\n") << 1;
+        QTest::newRow("negative") << in + QStringList{"-wm", "-5"} << wrong << QByteArray("WD 400\r\n") << 1;
+        QTest::newRow("not whole") << in + QStringList{"-wm", "12.5"} << wrong << QByteArray("WD 400\r\n") << 1;
+        QTest::newRow("beyond 64 bits") << in + QStringList{"-wm", "99999999999999999999"} << wrong
+                                        << QByteArray("WD 400\r\n") << 1;
+        QTest::newRow("feet above 10000 m")
+            << in + QStringList{"-wf", "32812"}
+            << QStringList{"1", "", "-wf braucht eine ganze Zahl von 0 bis 32811 (Fuss), nicht: 32812"}
+            << QByteArray("WD 400\r\n") << 1;
+        // A file without any airspace used to pass for a successful run.
+        QTest::newRow("no airspace") << QStringList{"-in", "empty.txt", "-out", "alps.kaf"}
+                                     << QStringList{"3", "Umwandlung der Datei", "Keine Lufträume gefunden in <dir>/empty.txt\n"}
+                                     << QByteArray("AN ") << 0;
+        // The output must never replace or extend the input.
+        const QStringList itself{"2", "", "Die Datei <dir>/alps.kaf ist die Eingabedatei und wird nicht überschrieben.\n"};
+        QTest::newRow("input is the completed output") << QStringList{"-in", "alps.kaf"} << itself
+                                                       << QByteArray("RISK\r\n") << 1;
+        QTest::newRow("appending to the input") << QStringList{"-in", "alps.kaf", "-out", "alps.kaf", "-append"}
+                                                << itself << QByteArray("RISK\r\n") << 1;
+        QTest::newRow("output links to the input")
+            << QStringList{"-in", "alps.kaf", "-out", "link.kaf"}
+            << QStringList{"2", "", "Die Datei <dir>/link.kaf ist die Eingabedatei und wird nicht überschrieben.\n"}
+            << QByteArray("RISK\r\n") << 1;
     }
     void exitCodeMessagesAndOutputTellTheOutcome()
     {
@@ -75,6 +101,19 @@ private slots:
         QFile output(m_dir.filePath(QStringLiteral("alps.kaf")));
         QVERIFY(output.open(QIODevice::ReadOnly));
         QCOMPARE(output.readAll().count(line), count);
+    }
+
+    // The kaf text goes to standard output, every report to standard error.
+    void dashWritesToStandardOutput()
+    {
+        const QStringList outcome = run({"-in", "faulty.txt", "-out", "-"});
+        QCOMPARE(outcome.value(0), QStringLiteral("3"));
+        QVERIFY2(outcome.value(1).startsWith(QString(80, '*') + "\r\n") && outcome.value(1).endsWith("\r\n\r\n")
+                     && outcome.value(1).count("\nAN ") == 1,
+                 qPrintable(outcome.value(1)));
+        QVERIFY2(outcome.value(2).startsWith("Die folgenden Lufträume haben Fehler:") && outcome.value(2).contains("1/2 "),
+                 qPrintable(outcome.value(2)));
+        QVERIFY(!QFile::exists(m_dir.filePath("-")) && !QFile::exists(m_dir.filePath("-.kaf")));
     }
 
     void reportsFollowTheSystemLanguage()

@@ -18,7 +18,10 @@ namespace {
 struct RecordingUi : ConversionUi
 {
     Answer answer = Answer::Overwrite;
+    int stopAt = -1; // asked this many times, the run is told to stop; -1: never
+    int asked = 0;
     QStringList calls;
+    bool stopRequested() override { return stopAt >= 0 && ++asked > stopAt; }
     Answer askExistingOutput(const QString &name) override { return calls << "question " + name, answer; }
     void error(const QString &title, const QString &text) override { calls << "error " + title + ": " + text; }
     void warning(const QString &title, const QString &text) override { calls << "warning " + title + ": " + text; }
@@ -132,7 +135,7 @@ private slots:
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QString>("setting"); // "close", or a warning distance with its unit
         QTest::addColumn<QString>("names"); // of the written records
-        QTest::addColumn<int>("kept"); // with at least one segment
+        QTest::addColumn<int>("kept"); // airspaces read
         QTest::addColumn<QString>("wd");
         const QByteArray square = polygon("S");
         // Names held several times: cut to 13 characters, counted from the last, in order of first
@@ -151,7 +154,8 @@ private slots:
         QTest::newRow("open 100 written") << polygon("Big", 100, false) << "" << "Big" << 1 << "400";
         QTest::newRow("closing makes 101") << polygon("Big", 100, false) << "close" << "" << 1 << "";
         QTest::newRow("all faulty") << faultyArc("F1") + faultyArc("F2") << "" << "" << 2 << "";
-        QTest::newRow("point not kept") << "AC R\nDP 47:00:00 N 009:00:00 E\n\n" + square << "" << "S" << 1 << "400";
+        // An airspace without a boundary used to vanish from report and counts.
+        QTest::newRow("point alone listed") << "AC R\nDP 47:00:00 N 009:00:00 E\n\n" + square << "" << "S" << 2 << "400";
         QTest::newRow("no airspace: banner only") << QByteArray("* a comment\n") << "" << "" << 0 << "";
         QTest::newRow("1000 ft is 30479 cm") << square << "1000 ft" << "S" << 1 << "304";
         QTest::newRow("huge distance saturates") << square << "2147483647 m" << "S" << 1 << "21474836";
@@ -263,6 +267,9 @@ private slots:
         QTest::newRow("full device") << "" << "full.kaf" << Answer::Overwrite << false << "question unwritten" << old;
         QTest::newRow("overwrite fails") << "" << "" << Answer::Overwrite << true << "question unwritten" << old;
         QTest::newRow("append fails") << "" << "" << Answer::Append << true << "question unwritten" << old;
+        // The output named the input itself and replaced or extended it without a word.
+        QTest::newRow("output is a hard link to the input") << "" << "hard.kaf" << Answer::Append << false << "itself" << old;
+        QTest::newRow("input is the completed output") << "old.kaf" << "" << Answer::Append << false << "itself" << old;
     }
     void existingOutputIsAnsweredAndFailuresKeepIt()
     {
@@ -284,6 +291,13 @@ private slots:
         QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("folder")));
         writeAll(m_input, polygon("Alpha"));
         writeAll(m_output, "old\r\n\r\n");
+        if (input == QLatin1String("old.kaf"))
+            options.inputFileName = m_output;
+        if (output == QLatin1String("hard.kaf")) {
+            QFile::remove(options.outputText);
+            QVERIFY(::link(QFile::encodeName(m_output).constData(), QFile::encodeName(options.outputText).constData()) == 0);
+            options.inputFileName = m_output;
+        }
         m_ui.answer = answer;
         rlimit limit{};
         getrlimit(RLIMIT_FSIZE, &limit);
@@ -297,7 +311,8 @@ private slots:
         const QHash<QString, QString> texts{
             {"question", "question " + result.outputFileName}, {"summary", summary(1, 1)},
             {"unread", error + options.inputFileName + " konnte nicht geöffnet werden."},
-            {"unwritten", error + result.outputFileName + " konnte nicht geschrieben werden."}};
+            {"unwritten", error + result.outputFileName + " konnte nicht geschrieben werden."},
+            {"itself", error + result.outputFileName + " ist die Eingabedatei und wird nicht überschrieben."}};
         QStringList expected;
         for (const QString &call : calls.split(' '))
             expected << texts.value(call);
@@ -309,6 +324,33 @@ private slots:
             QCOMPARE(bytes, kept);
         if (output == QLatin1String("full.kaf")) // a device is not replaced by a file
             QVERIFY(!QFileInfo(result.outputFileName).isFile());
+        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("*.kaf?*")}, QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    // A stopped run leaves the output as it stood: an append is cut back, an overwrite dropped.
+    void stopLeavesTheOutputAsItWas_data()
+    {
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<int>("stopAt"); // the run asks once per airspace of each pass and once per record
+        for (const auto &[answer, name] : {std::pair{Answer::Append, "append"}, std::pair{Answer::Overwrite, "overwrite"}}) {
+            QTest::addRow("%s, reading the names", name) << answer << 10;
+            QTest::addRow("%s, writing the records", name) << answer << 1000 + 700;
+            QTest::addRow("%s, last record", name) << answer << 3 * 1000 - 1;
+        }
+    }
+    void stopLeavesTheOutputAsItWas()
+    {
+        QFETCH(Answer, answer);
+        QFETCH(int, stopAt);
+        writeAll(m_output, "old\r\n\r\n");
+        m_ui.answer = answer;
+        m_ui.stopAt = stopAt;
+        QByteArray input;
+        for (int i = 0; i < 1000; ++i)
+            input += polygon("N" + QByteArray::number(i));
+        QCOMPARE(convert(input).outcome, ConversionResult::Outcome::Stopped);
+        QCOMPARE(m_ui.calls, QStringList({"question " + m_output}));
+        QCOMPARE(readAll(m_output), QByteArray("old\r\n\r\n"));
         QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("*.kaf?*")}, QDir::Files | QDir::Hidden), QStringList());
     }
 };

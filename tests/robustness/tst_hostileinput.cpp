@@ -13,7 +13,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Input faults come before output faults.
-enum Setup { Plain, FolderInput, MissingInput, FailingInput, MissingFolder, ReadOnlyFolder, FullDevice, SizeLimit };
+enum Setup {
+    Plain, FolderInput, MissingInput, FailingInput, HugeInput, EndlessInput, MemoryLimit,
+    MissingFolder, ReadOnlyFolder, FullDevice, SizeLimit, OutputIsInput, OutputLinksToInput
+};
 const QByteArray Previous = "PREVIOUS COMPLETE OUTPUT\r\n";
 
 // A closed 1' square near 45 N 6 E; its name '@' may bring more lines, which override the heights.
@@ -63,6 +66,8 @@ class HostileInputTest : public QObject
 private slots:
     void cliEndsCleanly_data();
     void cliEndsCleanly();
+    void signalCutsAnAppendBack_data();
+    void signalCutsAnAppendBack();
 };
 
 void HostileInputTest::cliEndsCleanly_data()
@@ -71,53 +76,62 @@ void HostileInputTest::cliEndsCleanly_data()
     QTest::addColumn<Setup>("setup");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<int>("records"); // written records, when the run writes
+    QTest::addColumn<QStringList>("options"); // more options for zonvert-cli
 
     const QByteArray circle = "AC R\nAN @\nAL 0\nAH 1000\nV X=45:00:00 N 006:00:00 E\n";
     const QByteArray valid = eachOf(Square, {"SQUARE"}).repeated(500);
     std::vector<quint32> noise(16 * 1024);
     QRandomGenerator(12345).fillRange(noise.data(), noise.size());
-    QTest::newRow("empty file gives the banner alone") << QByteArray() << Plain << 0 << 0;
-    QTest::newRow("binary noise") << QByteArray(reinterpret_cast<const char *>(noise.data()), 65536) << Plain << 0 << 0;
+    QTest::newRow("empty file: the banner alone, and said so") << QByteArray() << Plain << 3 << 0 << QStringList();
+    QTest::newRow("binary noise") << QByteArray(reinterpret_cast<const char *>(noise.data()), 65536) << Plain << 3 << 0 << QStringList();
     QTest::newRow("50 MB line without line break")
-        << eachOf(Square, {"BEFORE"}) + "AN " + QByteArray(50 * 1024 * 1024, 'x') << Plain << 0 << 1;
+        << eachOf(Square, {"BEFORE"}) + "AN " + QByteArray(50 * 1024 * 1024, 'x') << Plain << 3 << 1 << QStringList();
     QTest::newRow("NUL bytes inside records")
         << "AC R\0\nAN NUL\0NAME\nAD \0\0\nAL 0\0\nAH 10\0\x30\x30\nDP 45:00\0:00 N 006:00:00 E\n"_ba
-               + eachOf(Square, {"AFTER"}) << Plain << 0 << 1;
-    QTest::newRow("only comments") << "* comment\n; another\n\n"_ba.repeated(1000) << Plain << 0 << 0;
+               + eachOf(Square, {"AFTER"}) << Plain << 3 << 1 << QStringList();
+    QTest::newRow("only comments") << "* comment\n; another\n\n"_ba.repeated(1000) << Plain << 3 << 0 << QStringList();
     QTest::newRow("10000 airspaces of one name get distinct names")
-        << eachOf(Square, {"SAME NAME"}).repeated(10000) << Plain << 0 << 10000;
+        << eachOf(Square, {"SAME NAME"}).repeated(10000) << Plain << 0 << 10000 << QStringList();
     QTest::newRow("100000 points are refused as too many")
         << "AC R\nAN MANY\nAL 0\nAH 1000\n"_ba
-               + "DP 45:00:00 N 006:00:00 E\nDP 45:00:01 N 006:00:00 E\n"_ba.repeated(50000) << Plain << 3 << 0;
+               + "DP 45:00:00 N 006:00:00 E\nDP 45:00:01 N 006:00:00 E\n"_ba.repeated(50000) << Plain << 3 << 0 << QStringList();
     QTest::newRow("coordinates at and beyond the poles and the date line")
         << eachOf("AC R\nAN EDGE\nAL 0\nAH 1000\nDP @\nDP 45:00:00 N 006:00:00 E\nDP 44:00:00 N 006:00:00 E\nDP @\n"
                   "V X=@\nDC 5\n\n",
                   {"90:00:00 N 180:00:00 E", "90:00:00 S 180:00:00 W", "91:00:00 N 181:00:00 E",
                    "999:99:99 N 99999:99:99 E", "2147483647:0:0 N 2147483647:0:0 E", "-90:00:00 N -180:00:00 E"})
-        << Plain << 0 << 6;
+        << Plain << 0 << 6 << QStringList();
     QTest::newRow("heights of 10^12 ft")
         << eachOf(Square, {"HIGH\nAL 1000000000000 ft\nAH 1000000000000 ft",
                            "DEEP\nAL -1000000000000 ft\nAH FL 99999999999999",
-                           "OVERFLOW\nAL 2147483648\nAH 99999999999999999999999999 m"}) << Plain << 0 << 3;
+                           "OVERFLOW\nAL 2147483648\nAH 99999999999999999999999999 m"}) << Plain << 0 << 3 << QStringList();
     QTest::newRow("DC 1e300, NaN and infinite radii")
         << eachOf(circle + "DC @\n\n", {"1e300", "-1e300", "1e-300", "nan", "inf", "-inf", "99999999999"})
-        << Plain << 0 << 4;
+        << Plain << 3 << 4 << QStringList();
     QTest::newRow("DA with NaN and infinite texts")
         << eachOf(circle + "DP 45:05:00 N 006:00:00 E\nDA @\nDP 45:05:00 N 006:00:00 E\n\n",
                   {"nan,inf,-inf", "inf,0,90", "1,nan,90", "1,0,inf", "1e308,0,359", "5,-1e300,1e300", ",,"})
-        << Plain << 3 << 2;
+        << Plain << 3 << 2 << QStringList();
     QTest::newRow("numbers of 10000 digits")
         << eachOf("AC R\nAN DIGITS\nAL @\nAH @ ft\nDP 4@:00:00 N 006:00:00 E\nDP 45:@:00 N 006:00:00 E\n"
                   "DP 45:00:@ N 006:00:@ E\nV X=45:00:00 N 006:00:00 E\nDC @\n\n", {QByteArray(10000, '9').constData()})
-               + eachOf(Square, {"AFTER DIGITS"}) << Plain << 3 << 1;
+               + eachOf(Square, {"AFTER DIGITS"}) << Plain << 3 << 1 << QStringList();
 
-    QTest::newRow("folder as input") << valid << FolderInput << 2 << 0;
-    QTest::newRow("missing input") << valid << MissingInput << 2 << 0;
-    QTest::newRow("input that fails while being read") << valid << FailingInput << 2 << 0;
-    QTest::newRow("output in a missing folder") << valid << MissingFolder << 2 << 0;
-    QTest::newRow("output in a read-only folder") << valid << ReadOnlyFolder << 2 << 0;
-    QTest::newRow("output on a full device") << valid << FullDevice << 2 << 0;
-    QTest::newRow("disk full while overwriting") << valid << SizeLimit << 2 << 0;
+    QTest::newRow("folder as input") << valid << FolderInput << 2 << 0 << QStringList();
+    QTest::newRow("input beyond 1 GiB is refused unread") << valid << HugeInput << 2 << 0 << QStringList();
+    QTest::newRow("endless input is refused after 1 GiB") << valid << EndlessInput << 2 << 0 << QStringList();
+    QTest::newRow("running out of memory is a file error") << valid.repeated(800) << MemoryLimit << 2 << 0 << QStringList();
+    QTest::newRow("missing input") << valid << MissingInput << 2 << 0 << QStringList();
+    QTest::newRow("input that fails while being read") << valid << FailingInput << 2 << 0 << QStringList();
+    QTest::newRow("output in a missing folder") << valid << MissingFolder << 2 << 0 << QStringList();
+    QTest::newRow("output in a read-only folder") << valid << ReadOnlyFolder << 2 << 0 << QStringList();
+    QTest::newRow("output on a full device") << valid << FullDevice << 2 << 0 << QStringList();
+    QTest::newRow("disk full while overwriting") << valid << SizeLimit << 2 << 0 << QStringList();
+    QTest::newRow("output is the input") << valid << OutputIsInput << 2 << 0 << QStringList();
+    QTest::newRow("appending to the input") << valid << OutputIsInput << 2 << 0 << QStringList{u"-append"_s};
+    QTest::newRow("output links to the input") << valid << OutputLinksToInput << 2 << 0 << QStringList();
+    QTest::newRow("negative warning distance") << valid << Plain << 1 << 0 << QStringList{u"-wm"_s, u"-5"_s};
+    QTest::newRow("warning distance beyond 32 bits") << valid << Plain << 1 << 0 << QStringList{u"-wm"_s, u"99999999999"_s};
 }
 
 void HostileInputTest::cliEndsCleanly()
@@ -126,6 +140,7 @@ void HostileInputTest::cliEndsCleanly()
     QFETCH(Setup, setup);
     QFETCH(int, exitCode);
     QFETCH(int, records);
+    QFETCH(QStringList, options);
 
     // Every run starts over an earlier output, which a failed run must leave whole.
     QTemporaryDir dir;
@@ -142,6 +157,26 @@ void HostileInputTest::cliEndsCleanly()
         break;
     case FailingInput:
         in = u"/proc/self/mem"_s; // opens, but reading at offset 0 fails
+        break;
+    case HugeInput: {
+        QFile huge(in); // sparse: it takes no room on the disk
+        QVERIFY(huge.open(QIODevice::ReadWrite) && huge.resize((qint64(1) << 30) + 1));
+        break;
+    }
+    case EndlessInput:
+        in = u"/dev/zero"_s;
+        break;
+    case MemoryLimit:
+#ifdef ZONVERT_SANITIZED
+        QSKIP("the sanitizers need their own address space");
+#endif
+        break;
+    case OutputIsInput:
+        in = out;
+        break;
+    case OutputLinksToInput:
+        out = dir.filePath(u"link.kaf"_s);
+        QVERIFY(QFile::link(in, out));
         break;
     case MissingFolder:
         out = dir.filePath(u"no/such/output.kaf"_s);
@@ -162,6 +197,7 @@ void HostileInputTest::cliEndsCleanly()
         break;
     }
 
+    const QByteArray inputBefore = setup == Plain || setup >= OutputIsInput ? readAll(in) : QByteArray();
     QProcess cli;
     if (setup == SizeLimit) // a file-size limit fails writes as a full disk does
         cli.setChildProcessModifier([] {
@@ -169,13 +205,22 @@ void HostileInputTest::cliEndsCleanly()
             const rlimit limit{64 * 1024, 64 * 1024};
             ::setrlimit(RLIMIT_FSIZE, &limit);
         });
-    cli.start(QStringLiteral(ZONVERT_BIN_DIR "/zonvert-cli"), {u"-in"_s, in, u"-out"_s, out});
+    if (setup == MemoryLimit) // less memory than the file needs
+        cli.setChildProcessModifier([] {
+            const rlimit limit{64 << 20, 64 << 20};
+            ::setrlimit(RLIMIT_DATA, &limit);
+        });
+    cli.start(QStringLiteral(ZONVERT_BIN_DIR "/zonvert-cli"), QStringList{u"-in"_s, in, u"-out"_s, out} + options);
     // Generous, as the sanitizer build is several times slower; ~QProcess kills a run that overstays.
     QVERIFY2(cli.waitForFinished(120000), qPrintable(cli.errorString()));
     const QByteArray messages = cli.readAllStandardOutput() + cli.readAllStandardError();
     QVERIFY2(cli.exitStatus() == QProcess::NormalExit && cli.exitCode() == exitCode, messages.constData());
 
-    if (exitCode == 2) {
+    QCOMPARE(setup == Plain || setup >= OutputIsInput ? readAll(in) : QByteArray(), inputBefore);
+    if (exitCode == 1) {
+        QVERIFY2(messages.contains(options.last().toLatin1()), messages.constData());
+        QCOMPARE(readAll(previous), Previous);
+    } else if (exitCode == 2) {
         QVERIFY2(messages.contains(QFile::encodeName(setup < MissingFolder ? in : out)), messages.constData());
         if (setup == FullDevice)
             QVERIFY2(QFileInfo::exists(out) && !QFileInfo(out).isFile(), "the device was replaced by a file");
@@ -186,8 +231,40 @@ void HostileInputTest::cliEndsCleanly()
         verifyWholeKaf(readAll(out), records);
     }
     // No half-written temporary file stays beside the output.
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden),
-             QStringList({u"input.txt"_s, u"output.kaf"_s}));
+    QStringList files{u"input.txt"_s, u"output.kaf"_s};
+    if (setup == OutputLinksToInput)
+        files.insert(1, u"link.kaf"_s);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden), files);
+}
+
+void HostileInputTest::signalCutsAnAppendBack_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+// A signal in the middle of an append used to leave the file half extended.
+void HostileInputTest::signalCutsAnAppendBack()
+{
+    QFETCH(int, signal);
+    QTemporaryDir dir;
+    const QString in = dir.filePath(u"input.txt"_s), out = dir.filePath(u"output.kaf"_s);
+    QVERIFY(writeFile(in, eachOf(Square, {"SQUARE"}).repeated(100000)) && writeFile(out, Previous));
+    QProcess cli;
+    cli.start(QStringLiteral(ZONVERT_BIN_DIR "/zonvert-cli"), {u"-in"_s, in, u"-out"_s, out, u"-append"_s});
+    QVERIFY(cli.waitForStarted());
+    // The signal comes once the records are being appended.
+    QElapsedTimer waited;
+    waited.start();
+    while (QFileInfo(out).size() <= Previous.size() && cli.state() == QProcess::Running && waited.elapsed() < 120000)
+        QThread::usleep(200);
+    QVERIFY2(cli.state() == QProcess::Running, "the run ended before it could be interrupted");
+    QCOMPARE(::kill(pid_t(cli.processId()), signal), 0);
+    QVERIFY(cli.waitForFinished(120000));
+    QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(cli.exitCode(), 128 + signal);
+    QCOMPARE(readAll(out), Previous);
 }
 
 QTEST_GUILESS_MAIN(HostileInputTest)
