@@ -3,106 +3,9 @@
 #include "model/geometry.h"
 
 #include <algorithm>
-#include <atomic>
-#include <cstdlib>
-#include <new>
 
 namespace {
 constexpr int DeviceNameLength = 16;
-}
-
-// Straight edges are by far the most numerous objects: an outline takes them from an
-// arena of its own instead of one heap allocation each. The arena counts its users, the
-// airspace and every segment in it, and goes with the last of them; memory of single
-// segments is not given back before.
-class SegmentArena
-{
-public:
-    SegmentArena() = default;
-    SegmentArena(const SegmentArena &) = delete;
-    SegmentArena &operator=(const SegmentArena &) = delete;
-
-    void retain() { m_users.fetch_add(1, std::memory_order_relaxed); }
-    void release()
-    {
-        if (m_users.fetch_sub(1, std::memory_order_acq_rel) == 1)
-            delete this;
-    }
-
-    // `alignment` is a power of two no larger than that of max_align_t, which chunks have.
-    void *allocate(std::size_t bytes, std::size_t alignment)
-    {
-        std::size_t offset = (m_used + alignment - 1) & ~(alignment - 1);
-        if (!m_chunk || offset > m_chunk->size || m_chunk->size - offset < bytes) {
-            // Chunks double, so an outline of n edges takes about log n allocations.
-            m_nextSize = std::max(m_nextSize * 2, bytes);
-            auto *chunk = static_cast<Chunk *>(std::malloc(sizeof(Chunk) + m_nextSize));
-            if (!chunk)
-                throw std::bad_alloc();
-            chunk->previous = m_chunk;
-            chunk->size = m_nextSize;
-            m_chunk = chunk;
-            offset = 0;
-        }
-        m_used = offset + bytes;
-        return reinterpret_cast<char *>(m_chunk + 1) + offset;
-    }
-
-private:
-    ~SegmentArena()
-    {
-        while (m_chunk) {
-            Chunk *previous = m_chunk->previous;
-            std::free(m_chunk);
-            m_chunk = previous;
-        }
-    }
-
-    struct alignas(std::max_align_t) Chunk {
-        Chunk *previous;
-        std::size_t size;
-    };
-    std::atomic<long> m_users{1};   // the airspace that made it
-    Chunk *m_chunk = nullptr;
-    std::size_t m_used = 0;
-    std::size_t m_nextSize = 512;
-};
-
-namespace {
-
-// Copies of the allocator are plain pointers: only a segment's allocation and its
-// release count, so a segment costs the arena's counter two changes.
-template <typename T>
-struct ArenaAllocator {
-    using value_type = T;
-    SegmentArena *arena;
-
-    explicit ArenaAllocator(SegmentArena *a) : arena(a) {}
-    template <typename U>
-    ArenaAllocator(const ArenaAllocator<U> &other) : arena(other.arena) {}
-
-    T *allocate(std::size_t n)
-    {
-        static_assert(alignof(T) <= alignof(std::max_align_t));
-        void *memory = arena->allocate(n * sizeof(T), alignof(T));
-        arena->retain();
-        return static_cast<T *>(memory);
-    }
-    void deallocate(T *, std::size_t) { arena->release(); }
-
-    template <typename U>
-    bool operator==(const ArenaAllocator<U> &other) const { return arena == other.arena; }
-    template <typename U>
-    bool operator!=(const ArenaAllocator<U> &other) const { return arena != other.arena; }
-};
-
-} // namespace
-
-void Airspace::releaseArena()
-{
-    if (m_arena)
-        m_arena->release();
-    m_arena = nullptr;
 }
 
 Airspace::Airspace() = default;
@@ -124,9 +27,6 @@ Airspace &Airspace::operator=(const Airspace &other)
     m_isFinished = false;
     m_segments.clear();
     m_subBlocks.clear();
-    m_subBlockPending = false;
-    // The old segments may live on elsewhere with the old arena; the copy starts a new one.
-    releaseArena();
 
     m_enabled = other.m_enabled;
     m_airspaceClass = other.m_airspaceClass;
@@ -162,10 +62,7 @@ Airspace &Airspace::operator=(const Airspace &other)
     return *this;
 }
 
-Airspace::~Airspace()
-{
-    releaseArena();
-}
+Airspace::~Airspace() = default;
 
 void Airspace::setName(const QString &text)
 {
@@ -181,30 +78,11 @@ void Airspace::addDefinitionFault(const QString &text)
 
 SegmentPtr Airspace::makeLine(GeoPoint from, GeoPoint to)
 {
-    if (!m_arena)
-        m_arena = new SegmentArena;
-    return std::allocate_shared<AirspaceSegment>(ArenaAllocator<AirspaceSegment>(m_arena), from, to);
-}
-
-const std::vector<SubBlockPtr> &Airspace::subBlocks() const
-{
-    buildPendingSubBlock();
-    return m_subBlocks;
-}
-
-// The sub-block holds the segments as they were when the outline was finished.
-void Airspace::buildPendingSubBlock() const
-{
-    if (!m_subBlockPending)
-        return;
-    m_subBlockPending = false;
-    m_subBlocks.clear();
-    m_subBlocks.push_back(std::make_shared<AirspaceSubBlock>(m_segments));
+    return std::make_shared<AirspaceSegment>(from, to);
 }
 
 void Airspace::appendSegment(SegmentPtr segment)
 {
-    buildPendingSubBlock();
     m_isFinished = false;
     m_segments.push_back(std::move(segment));
 }
@@ -266,7 +144,6 @@ void Airspace::closeOutline()
 
 void Airspace::finishDefinition()
 {
-    buildPendingSubBlock();
     m_segments.erase(std::remove_if(m_segments.begin(), m_segments.end(),
                                     [](const SegmentPtr &s) {
                                         return s->kind() == Line && s->startPoint() == s->endPoint();
@@ -286,13 +163,14 @@ void Airspace::finishDefinition()
         return;
     }
 
-    m_subBlockPending = true;
+    // The sub-block holds the segments as they were when the outline was finished.
+    m_subBlocks.clear();
+    m_subBlocks.push_back(std::make_shared<AirspaceSubBlock>(m_segments));
     m_isFinished = true;
 }
 
 void Airspace::makeClockwise()
 {
-    buildPendingSubBlock();
     if (m_segments.empty())
         return;
     if (orientation(m_segments) != -1)

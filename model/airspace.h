@@ -10,7 +10,6 @@
 #include <vector>
 
 using SubBlockPtr = std::shared_ptr<AirspaceSubBlock>;
-class SegmentArena;
 
 // One airspace as read from an OpenAir block: attributes and the ordered outline.
 class Airspace : public QObject
@@ -61,7 +60,7 @@ public:
 
     const SegmentList &segments() const { return m_segments; }
     int segmentCount() const { return static_cast<int>(m_segments.size()); }
-    const std::vector<SubBlockPtr> &subBlocks() const;
+    const std::vector<SubBlockPtr> &subBlocks() const { return m_subBlocks; }
 
     // A fault of the definition itself, found while reading (for example a coordinate
     // that could not be read). The airspace is faulty from then on and is not written.
@@ -89,8 +88,6 @@ public slots:
 private:
     void appendSegment(SegmentPtr segment);
     SegmentPtr makeLine(GeoPoint from, GeoPoint to);
-    void releaseArena();
-    void buildPendingSubBlock() const;
 
     bool m_hasDefinitionError = false;
     bool m_isFinished = false;
@@ -105,11 +102,7 @@ private:
     int m_ceiling = UnlimitedCeilingCm;
     int m_warningDistance = 0;
     SegmentList m_segments;
-    // The sub-block of a finished outline is made when first asked for: nearly every
-    // airspace is written without anyone asking.
-    mutable std::vector<SubBlockPtr> m_subBlocks;
-    mutable bool m_subBlockPending = false;
-    SegmentArena *m_arena = nullptr;   // counted: see releaseArena
+    std::vector<SubBlockPtr> m_subBlocks;
     bool m_penUp = true;
     QString m_ceilingText;
     QString m_floorText;

@@ -203,12 +203,6 @@ FlatStep flatStep(GeoPoint from, GeoPoint to)
 
 } // namespace
 
-int64_t largerFlatComponent(GeoPoint from, GeoPoint to)
-{
-    const FlatStep step = flatStep(from, to);
-    return std::max(abs64(step.dx), abs64(step.dy));
-}
-
 DistanceBearing distanceAndBearing(GeoPoint from, GeoPoint to)
 {
     if (from == to)

@@ -14,10 +14,6 @@ int32_t atan2Mas(int32_t x, int32_t y);   // direction of (x, y) from the x axis
 
 // Flat-earth distance (cm) and bearing between two points on a sphere of 6,371 km.
 DistanceBearing distanceAndBearing(GeoPoint from, GeoPoint to);
-// The larger of the east and north components (cm) that distanceAndBearing starts from.
-// Its distance is never more than sqrt(2) times this (the components' angle is folded
-// into 0..45 degrees, whose cosine is at least 1/sqrt(2)), which is far cheaper to know.
-int64_t largerFlatComponent(GeoPoint from, GeoPoint to);
 // The point reached from start after distanceCm on the given bearing.
 GeoPoint destinationPoint(GeoPoint start, int32_t distanceCm, int32_t bearing);
 

@@ -117,7 +117,6 @@ private slots:
     void trigonometry_data();
     void trigonometry();
     void atan2AgreesWithTableSearch();
-    void distanceIsBoundedByLargerFlatComponent();
     void distanceAndBearing_data();
     void distanceAndBearing();
     void destinationPointInvertsDistanceAndBearing();
@@ -209,26 +208,6 @@ void TestModel::atan2AgreesWithTableSearch()
                                      .arg(px).arg(py).arg(atan2Mas(px, py)).arg(atan2BySearch(px, py))));
         }
     }
-}
-
-// Splitting skips the distance of pieces whose larger component is at most 3.5 km.
-void TestModel::distanceIsBoundedByLargerFlatComponent()
-{
-    QRandomGenerator rng(90);
-    int nearFiveKm = 0;
-    for (int i = 0; i < 200000; ++i) {
-        const int32_t span = rng.bounded(2) ? 180000 : 30 * Deg;   // 5.5 or 3,300 km north
-        const GeoPoint from(rng.bounded(-Mas::Half, Mas::Half), rng.bounded(-Mas::Quarter, Mas::Quarter + 1));
-        const GeoPoint to(from.lon + rng.bounded(-2 * span, 2 * span + 1),
-                          std::clamp(from.lat + rng.bounded(-span, span + 1), -Mas::Quarter, Mas::Quarter));
-        const int64_t component = largerFlatComponent(from, to);
-        const int32_t distance = ::distanceAndBearing(from, to).distance;
-        if (distance < 0 || distance > std::sqrt(2.0) * double(component) + 1 || (component <= 350000 && distance > 500000))
-            QFAIL(qPrintable(QStringLiteral("%1 %2 to %3 %4: component %5, distance %6")
-                                 .arg(from.lon).arg(from.lat).arg(to.lon).arg(to.lat).arg(component).arg(distance)));
-        nearFiveKm += component <= 350000 && distance > 480000;
-    }
-    QVERIFY(nearFiveKm > 0);
 }
 
 void TestModel::distanceAndBearing_data()
