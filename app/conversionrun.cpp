@@ -176,8 +176,7 @@ private:
 // What becomes of one airspace in the output: its record, or the line that reports it.
 struct PreparedRecord
 {
-    enum Kind { Written, OverLimit, Faulty } kind = Written;
-    QByteArray bytes;     // the record, for Written
+    Kaf::Record record;
     QString reportLine;   // for OverLimit and Faulty
 };
 
@@ -329,22 +328,19 @@ private:
                || outputError();
     }
 
-    // What becomes of one airspace: closing comes first, so the closing line counts
-    // against the limit.
-    void prepare(Airspace &airspace, PreparedRecord &record) const
+    void prepare(Airspace &airspace, PreparedRecord &prepared) const
     {
-        if (m_options.closeOutlines && !airspace.isClosed())
-            airspace.closeOutline();
-        const int segmentCount = airspace.segmentCount();
-        if (segmentCount > Kaf::MaxSegments) {
-            record.kind = PreparedRecord::OverLimit;
-            record.reportLine = QObject::tr("  - %1 hat %2 Segmente").arg(airspace.name(), QString::number(segmentCount));
-        } else if (const QStringList lines = airspace.deviceRecord(m_warningCm); lines.size() == 1) {
-            record.kind = PreparedRecord::Faulty;
-            record.reportLine = QObject::tr("  - %1  -- %2").arg(airspace.name(), airspace.errorText());
-        } else {
-            record.kind = PreparedRecord::Written;
-            Kaf::putRecord(lines, record.bytes);
+        prepared.record = Kaf::makeRecord(airspace, m_options.closeOutlines, m_warningCm);
+        switch (prepared.record.kind) {
+        case Kaf::Record::OverLimit:
+            prepared.reportLine = QObject::tr("  - %1 hat %2 Segmente")
+                                      .arg(airspace.name(), QString::number(prepared.record.segmentCount));
+            break;
+        case Kaf::Record::Faulty:
+            prepared.reportLine = QObject::tr("  - %1  -- %2").arg(airspace.name(), airspace.errorText());
+            break;
+        case Kaf::Record::Written:
+            break;
         }
     }
 
@@ -407,18 +403,18 @@ private:
         pool.waitUntil([&batch] { return batch.done.load(); });
         if (batch.failure)
             std::rethrow_exception(batch.failure);
-        for (const PreparedRecord &record : batch.records) {
+        for (const PreparedRecord &prepared : batch.records) {
             if (m_ui.stopRequested())
                 return stopped();
-            switch (record.kind) {
-            case PreparedRecord::OverLimit:
-                m_result.overLimitLines.append(record.reportLine);
+            switch (prepared.record.kind) {
+            case Kaf::Record::OverLimit:
+                m_result.overLimitLines.append(prepared.reportLine);
                 break;
-            case PreparedRecord::Faulty:
-                m_result.faultyLines.append(record.reportLine);
+            case Kaf::Record::Faulty:
+                m_result.faultyLines.append(prepared.reportLine);
                 break;
-            case PreparedRecord::Written:
-                if (!m_output->write(record.bytes))
+            case Kaf::Record::Written:
+                if (!m_output->write(prepared.record.bytes))
                     return outputError();
                 ++m_result.writtenCount;
                 break;

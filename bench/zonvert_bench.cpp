@@ -1,14 +1,16 @@
 // zonvert-bench: how fast the converter is, stage by stage, against the machine's own
-// limit (a plain byte copy of the same file), on a real file and on copies of it
-// concatenated 4 and 16 times.
+// limit (a plain byte copy of the same file), on a real file, on copies of it
+// concatenated 4 and 16 times, and on two generated shapes that once took quadratic
+// time or memory: one airspace of very many notes, and very many small circles.
 //
 //   zonvert-bench [-in FILE] [-scales 1,4,16] [-repeat N] [-cli PATH] [-work DIR] [-check]
 //
-// Each stage is timed N times, the sizes taking turns, and the best time counts. With
+// Each stage is timed N times, the files taking turns, and the best time counts. With
 // -check the program exits with 1 when a speed or memory target is missed.
 
 #include "app/conversionrun.h"
 #include "openair/openairreader.h"
+#include "output/kaf.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,14 +38,17 @@ extern char **environ;
 namespace {
 
 constexpr int BenchWarningDistanceCm = 40000;
-constexpr int MaxSegments = 100;
 
 // Targets: whole run at 50 MB/s or within 25 byte copies, ×16 in at most 18 times the
-// ×1 time, and zonvert-cli's peak memory on ×16 at most 12 times that file's size.
+// ×1 time, zonvert-cli's peak memory on ×16 and on the circles at most 4 times the
+// file's size, and a file of notes read at least half as fast as the real one.
 constexpr double TargetMegabytesPerSecond = 50.0;
 constexpr double TargetCopyRatio = 25.0;
 constexpr double TargetLinearity = 18.0;
-constexpr double TargetMemoryRatio = 12.0;
+constexpr double TargetMemoryRatio = 4.0;
+constexpr double TargetNotesSlowdown = 2.0;
+constexpr int GeneratedCircles = 200000;
+constexpr int GeneratedNotes = 200000;
 
 struct Options
 {
@@ -135,7 +140,8 @@ std::vector<AirspacePtr> readAirspaces(const QString &fileName)
     return airspaces;
 }
 
-// Finishing and writing the records as a run does, without reading and renaming.
+// The records of airspaces already read, made and written as a run does, without the
+// reading and the renaming.
 int writeRecords(const std::vector<AirspacePtr> &airspaces, const QString &fileName)
 {
     QFile out(fileName);
@@ -143,13 +149,9 @@ int writeRecords(const std::vector<AirspacePtr> &airspaces, const QString &fileN
         return 0;
     int written = 0;
     for (const AirspacePtr &airspace : airspaces) {
-        if (airspace->segmentCount() == 0 || airspace->segmentCount() > MaxSegments)
-            continue;
-        const QStringList record = airspace->deviceRecord(BenchWarningDistanceCm);
-        if (record.size() == 1)
-            continue;
-        out.write((record.join(QLatin1String("\r\n")) + QLatin1String("\r\n\r\n")).toLatin1());
-        ++written;
+        const Kaf::Record record = Kaf::makeRecord(*airspace, false, BenchWarningDistanceCm);
+        if (record.kind == Kaf::Record::Written && out.write(record.bytes) == record.bytes.size())
+            ++written;
     }
     return written;
 }
@@ -204,9 +206,12 @@ ChildRun runCli(const QString &cli, const QString &input, const QString &output)
     return result;
 }
 
+// One file of the benchmark and its figures: copies of the real file (copies > 0), or a
+// generated shape (copies 0).
 struct ScaleResult
 {
     int copies = 0;
+    QString label;
     QString input;
     double bytes = 0;
     int airspaces = 0;
@@ -221,15 +226,36 @@ void printStage(const char *name, const Timing &timing, const ScaleResult &scale
                 timing.seconds / scale.copy.seconds);
 }
 
-ScaleResult prepareScale(const Options &options, const QByteArray &original, int copies)
+ScaleResult prepareFile(const Options &options, const QString &label, const QByteArray &text, int copies = 0)
 {
     ScaleResult scale;
     scale.copies = copies;
-    scale.input = QDir(options.work).filePath(QStringLiteral("input-x%1.txt").arg(copies));
-    const QByteArray text = scaledInput(original, copies);
+    scale.label = label;
+    scale.input = QDir(options.work).filePath(QStringLiteral("input-%1.txt").arg(label));
     writeFile(scale.input, text);
     scale.bytes = text.size();
     return scale;
+}
+
+// Small circles, each an airspace of its own.
+QByteArray manyCircles()
+{
+    QByteArray text;
+    for (int i = 0; i < GeneratedCircles; ++i) {
+        const int second = i % 3600;
+        text += "AC R\nAN C" + QByteArray::number(i) + "\nAL GND\nAH 1000 ft\nV X=46:" + QByteArray::number(second / 60)
+                + ':' + QByteArray::number(second % 60) + " N 007:" + QByteArray::number(i / 3600 % 60)
+                + ":00 E\nDC 0.5\n\n";
+    }
+    return text;
+}
+
+// One airspace with a definition note on every V line and a CO line after each.
+QByteArray manyNotes()
+{
+    return "AC R\nAN NOTES\nAL GND\nAH 1000 m\nDP 46:00:00 N 007:00:00 E\nDP 46:01:00 N 007:00:00 E\n"
+           "DP 46:01:00 N 007:01:00 E\n"
+           + QByteArray("V Q=1\nCO x\n").repeated(GeneratedNotes);
 }
 
 // One pass of every stage on one size; the best times are kept.
@@ -261,7 +287,7 @@ void printScale(const Options &options, ScaleResult &scale)
     if (!options.cli.isEmpty())
         scale.cli = runCli(options.cli, scale.input, QDir(options.work).filePath(QStringLiteral("cli.kaf")));
 
-    std::printf("x%-3d %.2f MB, %d airspaces\n", scale.copies, scale.bytes / 1e6, scale.airspaces);
+    std::printf("%-5s %.2f MB, %d airspaces\n", qPrintable(scale.label), scale.bytes / 1e6, scale.airspaces);
     std::printf("  %-6s %10s %10s %14s %9s\n", "stage", "best ms", "MB/s", "airspaces/s", "x copy");
     printStage("copy", scale.copy, scale);
     printStage("read", scale.read, scale);
@@ -284,15 +310,15 @@ bool report(bool met, const QString &text)
 bool checkTargets(const std::vector<ScaleResult> &scales)
 {
     std::printf("targets\n");
-    const auto find = [&](int copies) -> const ScaleResult * {
+    const auto find = [&](const QString &label) -> const ScaleResult * {
         for (const ScaleResult &scale : scales)
-            if (scale.copies == copies)
+            if (scale.label == label)
                 return &scale;
         return nullptr;
     };
     bool met = true;
-    const ScaleResult *one = find(1);
-    const ScaleResult *sixteen = find(16);
+    const ScaleResult *one = find(QStringLiteral("x1"));
+    const ScaleResult *sixteen = find(QStringLiteral("x16"));
     if (one) {
         const double speed = one->bytes / 1e6 / one->run.seconds;
         const double ratio = one->run.seconds / one->copy.seconds;
@@ -306,11 +332,18 @@ bool checkTargets(const std::vector<ScaleResult> &scales)
         met &= report(linearity <= TargetLinearity,
                       QStringLiteral("run x16 / run x1: %1 (target <= %2)").arg(linearity, 0, 'f', 1).arg(TargetLinearity));
     }
-    if (sixteen && sixteen->cli.ok) {
-        const double memory = sixteen->cli.maxRssBytes / sixteen->bytes;
-        met &= report(memory <= TargetMemoryRatio,
-                      QStringLiteral("zonvert-cli x16 max RSS: %1 x the input (target <= %2)")
-                          .arg(memory, 0, 'f', 1).arg(TargetMemoryRatio));
+    if (const ScaleResult *notes = find(QStringLiteral("notes")); notes && one) {
+        const double slowdown = (notes->run.seconds / notes->bytes) / (one->run.seconds / one->bytes);
+        met &= report(slowdown <= TargetNotesSlowdown,
+                      QStringLiteral("run notes per byte / run x1 per byte: %1 (target <= %2)")
+                          .arg(slowdown, 0, 'f', 2).arg(TargetNotesSlowdown));
+    }
+    for (const ScaleResult *scale : {sixteen, find(QStringLiteral("circles"))}) {
+        if (!scale || !scale->cli.ok)
+            continue;
+        const double memory = scale->cli.maxRssBytes / scale->bytes;
+        met &= report(memory <= TargetMemoryRatio, QStringLiteral("zonvert-cli %1 max RSS: %2 x the input (target <= %3)")
+                                                       .arg(scale->label).arg(memory, 0, 'f', 1).arg(TargetMemoryRatio));
     }
     return met;
 }
@@ -380,7 +413,9 @@ int main(int argc, char *argv[])
     // them alike and the ratios between them stay fair.
     std::vector<ScaleResult> scales;
     for (const int copies : options.scales)
-        scales.push_back(prepareScale(options, original, copies));
+        scales.push_back(prepareFile(options, QStringLiteral("x%1").arg(copies), scaledInput(original, copies), copies));
+    scales.push_back(prepareFile(options, QStringLiteral("notes"), manyNotes()));
+    scales.push_back(prepareFile(options, QStringLiteral("circles"), manyCircles()));
     for (int round = 0; round < options.repeat; ++round) {
         for (ScaleResult &scale : scales)
             measureOnce(options, scale);

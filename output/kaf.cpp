@@ -1,5 +1,7 @@
 #include "output/kaf.h"
 
+#include "model/airspace.h"
+
 #include <QChar>
 #include <QHashFunctions>
 
@@ -68,6 +70,22 @@ void putRecord(const QStringList &record, QByteArray &bytes)
     *out++ = '\r';
     *out++ = '\n';
     bytes.truncate(out - bytes.constData());
+}
+
+Record makeRecord(Airspace &airspace, bool closeOutline, int warningDistanceCm)
+{
+    Record record;
+    if (closeOutline && !airspace.isClosed())
+        airspace.closeOutline();
+    record.segmentCount = airspace.segmentCount();
+    if (record.segmentCount > MaxSegments) {
+        record.kind = Record::OverLimit;
+    } else if (const QStringList lines = airspace.deviceRecord(warningDistanceCm); lines.size() == 1) {
+        record.kind = Record::Faulty;
+    } else {
+        putRecord(lines, record.bytes);
+    }
+    return record;
 }
 
 void DeviceNames::append(QStringView name)

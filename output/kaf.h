@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <vector>
 
+class Airspace;
+
 namespace Kaf {
 
 // The instrument refuses outlines with more segments than this.
@@ -19,6 +21,17 @@ constexpr int MaxSegments = 100;
 // name and adds "_NN".
 constexpr int DeviceNameLength = 16;
 constexpr int DeviceNameBaseLength = 13;
+
+// What becomes of one airspace in the file.
+struct Record
+{
+    enum Kind { Written, OverLimit, Faulty } kind = Written;
+    QByteArray bytes;       // Written: the record's lines, each ended by CR LF, and the empty line after it
+    int segmentCount = 0;   // the outline's segments, as counted against MaxSegments
+};
+// The airspace's record: closing first when asked (the closing line counts against the
+// limit), then the limit, then the record itself, which finishes the outline.
+Record makeRecord(Airspace &airspace, bool closeOutline, int warningDistanceCm);
 
 // Latin-1 bytes; every character that Latin-1 cannot hold becomes one "?", also one
 // written as a surrogate pair.
