@@ -1,9 +1,3 @@
-# The window runs conversions through the shared conversion run.
-if(NOT TARGET zonvert_run)
-  message(WARNING "zonvert_run is missing; the desktop program is not built")
-  return()
-endif()
-
 # The window, its form, settings and command line, as a library that the tests share.
 add_library(zonvert_gui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/mainwindow.h ${CMAKE_CURRENT_LIST_DIR}/mainwindow.cpp
