@@ -1,6 +1,6 @@
 # Tests of the desktop program: command line, window, boxes, batch runs.
 if(TARGET zonvert_gui)
-  zonvert_add_test(tst_mainwindow SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_mainwindow.cpp LIBS zonvert_gui)
+  zonvert_add_test(tst_mainwindow SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_mainwindow.cpp LIBS zonvert_gui LABELS gui)
   # The form is built here from the same .ui file to see its state before any settings.
   set_property(TARGET tst_mainwindow PROPERTY AUTOUIC_SEARCH_PATHS ${CMAKE_SOURCE_DIR}/app)
   add_dependencies(tst_mainwindow zonvert_translations)
