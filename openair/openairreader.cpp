@@ -3,6 +3,7 @@
 #include "openair/altitude.h"
 #include "openair/coordinates.h"
 #include "openair/saturating.h"
+#include "model/airspacetypes.h"
 #include "model/geometry.h"
 
 #include <QRegularExpression>
@@ -22,39 +23,6 @@ QRegularExpression pattern(const char *text)
     QRegularExpression re(QString::fromLatin1(text), QRegularExpression::UseUnicodePropertiesOption);
     re.optimize();
     return re;
-}
-
-int classFromWord(const QString &word, bool &known)
-{
-    static const struct {
-        const char16_t *word;
-        int value;
-    } classes[] = {
-        {u"R", Restricted}, {u"Q", Danger}, {u"P", Prohibited}, {u"A", ClassA},
-        {u"B", ClassB}, {u"C", ClassC}, {u"D", ClassD}, {u"GP", GliderProhibited},
-        {u"CTR", CTR}, {u"W", WaveWindow},
-    };
-    for (const auto &entry : classes) {
-        if (word == QStringView(entry.word)) {
-            known = true;
-            return entry.value;
-        }
-    }
-    known = false;
-    return Special;
-}
-
-int typeFlagsFromText(const QString &text)
-{
-    static const char16_t *const types[] = {
-        u"D", u"AWY", u"FIZ", u"CTR", u"TMA", u"R", u"TSA", u"VZ",
-        u"FLF", u"HPO", u"GG", u"HI", u"SZ", u"BB", u"W",
-    };
-    for (int bit = 0; bit < int(std::size(types)); ++bit) {
-        if (text == QStringView(types[bit]))
-            return 1 << bit;
-    }
-    return 0;
 }
 
 // A decimal integer with optional sign and surrounding blanks; 0 when it is not one.
@@ -329,7 +297,7 @@ bool OpenAirReader::processLine()
     } else if (hasKey(line, u'A', u'N')) {
         airspace.setName(line.mid(3));
     } else if (hasKey(line, u'A', u'T')) {
-        airspace.setTypeFlags(typeFlagsFromText(line.mid(3).trimmed().toUpper()));
+        airspace.setTypeFlags(airspaceTypeFlag(line.mid(3).trimmed().toUpper()));
     } else if (hasKey(line, u'A', u'D')) {
         airspace.setAdText(line.mid(3).trimmed());
     } else if (hasKey(line, u'A', u'R')) {
@@ -366,8 +334,9 @@ void OpenAirReader::readClass()
         m_airspace->setAirspaceClass(Special);
         return;
     }
-    bool known = false;
-    m_airspace->setAirspaceClass(classFromWord(words.at(1).toString(), known));
+    int airspaceClass = Special;
+    const bool known = airspaceClassFromWord(words.at(1), airspaceClass);
+    m_airspace->setAirspaceClass(airspaceClass);
     if (!known)
         addDefinitionNote();
 }

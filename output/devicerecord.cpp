@@ -1,4 +1,5 @@
 #include "model/airspace.h"
+#include "model/airspacetypes.h"
 #include "output/devicetext.h"
 #include "output/longlines.h"
 
@@ -8,23 +9,6 @@ namespace {
 
 // A warning distance of 0 is written as 200 m.
 constexpr int DefaultWarningMetres = 200;
-
-QString classLetter(int airspaceClass)
-{
-    switch (airspaceClass) {
-    case Restricted: return QStringLiteral("R");
-    case Danger: return QStringLiteral("Q");
-    case Prohibited: return QStringLiteral("P");
-    case ClassA: return QStringLiteral("A");
-    case ClassB: return QStringLiteral("B");
-    case ClassC: return QStringLiteral("C");
-    case ClassD: return QStringLiteral("D");
-    case GliderProhibited: return QStringLiteral("GP");
-    case CTR: return QStringLiteral("CTR");
-    case WaveWindow: return QStringLiteral("W");
-    default: return QStringLiteral("R");   // Special and unknown values count as restricted
-    }
-}
 
 // Lines are made in a stack buffer and copied once: nearly every line of a record is
 // one of these.
@@ -72,7 +56,7 @@ QStringList Airspace::deviceRecord(int warningDistanceCm)
 
     QStringList lines;
     lines.reserve(qsizetype(9 + m_arTexts.size() + 3 * working.size()));
-    lines.append(QStringLiteral("AC ") + classLetter(m_airspaceClass));
+    lines.append(QStringLiteral("AC ") + airspaceClassWord(m_airspaceClass));
     lines.append(QStringLiteral("AT ") + deviceTypeText());
     lines.append(QStringLiteral("AD ") + m_adText);
     lines.append(QStringLiteral("AN ") + toDeviceText(m_deviceName));
@@ -117,24 +101,7 @@ QString Airspace::errorText() const
 
 QString Airspace::deviceTypeText() const
 {
-    switch (m_typeFlags) {
-    case 0x0001: return QStringLiteral("D");
-    case 0x0002: return QStringLiteral("AWY");
-    case 0x0004: return QStringLiteral("FIZ");
-    case 0x0008: return QStringLiteral("CTR");
-    case 0x0010: return QStringLiteral("TMA");
-    case 0x0020: return QStringLiteral("R");
-    case 0x0040: return QStringLiteral("TSA");
-    case 0x0080: return QStringLiteral("VZ");
-    case 0x0100: return QStringLiteral("FLF");
-    case 0x0200: return QStringLiteral("HPO");
-    case 0x0400: return QStringLiteral("GG");
-    case 0x0800: return QStringLiteral("HI");
-    case 0x1000: return QStringLiteral("SZ");
-    case 0x2000: return QStringLiteral("BB");
-    case 0x4000: return QStringLiteral("W");
-    default: return QString();   // none, or several types at once
-    }
+    return airspaceTypeText(m_typeFlags);
 }
 
 QStringList AirspaceSegment::deviceLines(bool isFirst) const

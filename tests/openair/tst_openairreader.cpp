@@ -139,6 +139,26 @@ private slots:
         QTEST(values.join(u'|'), "expected");
     }
 
+    // Reader and writer share one table of class words and one of type texts.
+    void classAndTypeAreWrittenAsRead_data()
+    {
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<QString>("expected");   // the record's AC and AT lines, then the comment
+        for (const char *word : {"R", "Q", "P", "A", "B", "C", "D", "GP", "CTR", "W"})
+            QTest::newRow(word) << "AC " + QByteArray(word) << QStringLiteral("AC %1|AT |").arg(word);
+        for (const char *type : {"D", "AWY", "FIZ", "CTR", "TMA", "R", "TSA", "VZ", "FLF", "HPO", "GG", "HI", "SZ", "BB", "W"})
+            QTest::newRow(type) << "AC D\nAT " + QByteArray(type).toLower() << QStringLiteral("AC D|AT %1|").arg(type);
+        QTest::newRow("class word compared exactly") << QByteArray("AC ctr\nAT X") << "AC R|AT |    1::AC ctr";
+    }
+    void classAndTypeAreWrittenAsRead()
+    {
+        QFETCH(QByteArray, header);
+        const QList<AirspacePtr> airspaces = readAll(header + "\nDP 47 N 8 E\nDP 47.1 N 8 E\nDP 47.1 N 8.1 E\n");
+        QCOMPARE(airspaces.size(), 1);
+        const QStringList record = airspaces.first()->deviceRecord(0);
+        QTEST(record.mid(0, 2).join(u'|') + u'|' + airspaces.first()->comment(), "expected");
+    }
+
     void limitTextGivesCentimetres_data()
     {
         QTest::addColumn<QString>("text");
