@@ -173,6 +173,13 @@ void Airspace::setName(const QString &text)
     m_deviceName = text.left(DeviceNameLength);
 }
 
+void Airspace::appendCommentLine(QStringView text)
+{
+    if (!m_comment.isEmpty())
+        m_comment.append(u'\n');
+    m_comment.append(text);
+}
+
 void Airspace::addDefinitionFault(const QString &text)
 {
     m_definitionFaults.append(text);

@@ -37,6 +37,10 @@ public:
     void setAirspaceClass(int value) { m_airspaceClass = value; }
     void setTypeFlags(int value) { m_typeFlags = value; }
     void setComment(const QString &text) { m_comment = text; }
+    // Appended in place, so that a block of many notes is read in linear time.
+    void appendComment(QStringView text) { m_comment.append(text); }
+    // On a line of its own below any earlier comment.
+    void appendCommentLine(QStringView text);
     void addArText(const QString &text) { m_arTexts.append(text); }
     void setAdText(const QString &text) { m_adText = text; }
     void setFloor(int value) { m_floor = value; }

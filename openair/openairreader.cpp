@@ -308,7 +308,7 @@ bool OpenAirReader::processLine()
         readLimit(false);
     } else if (hasKey(line, u'C', u'O')) {
         // Each CO text brings its own leading blank; plain concatenation keeps any "%1".
-        airspace.setComment(airspace.comment() + line.mid(2));
+        airspace.appendComment(QStringView(line).mid(2));
     } else if (hasKey(line, u'W', u'D')) {
         airspace.setWarningDistance(decimalInteger(QStringView(line).mid(3)));
     } else if (hasKey(line, u'D', u'P')) {
@@ -465,8 +465,7 @@ void OpenAirReader::addDefinitionNote()
     if (!m_airspace)
         return;
     const QString where = QString::number(m_lineNumber).rightJustified(5, u' ') + QLatin1String("::") + m_currentLine;
-    const QString comment = m_airspace->comment();
-    m_airspace->setComment(comment.isEmpty() ? where : comment + u'\n' + where);
+    m_airspace->appendCommentLine(where);
 }
 
 // A vertex at 0/0 must never reach the device: the airspace is marked faulty and listed

@@ -95,6 +95,13 @@ private slots:
         QTest::newRow("AL empty is noted") << QByteArray("AC R\nAL ") << "comment" << "    2::AL";
         QTest::newRow("CO texts joined, placeholders kept")
                 << QByteArray("AC R\nCO first\nCO %2 second%1\nAC E") << "comment" << " first %2 second%1\n    4::AC E";
+        QByteArray manyNotes = "AC R\n";
+        QString notes;
+        for (int line = 2; line < 120000; line += 2) {   // beyond five digits the number is not padded
+            manyNotes += "V Q=1\nCO x\n";
+            notes += (line > 2 ? "\n" : "") + QString::number(line).rightJustified(5, u' ') + "::V Q=1 x";
+        }
+        QTest::newRow("60,000 notes and CO texts in one block") << manyNotes << "comment" << notes;
         QTest::newRow("WD saturates") << QByteArray("AC R\nWD -99999999999999999999") << "wd" << "-2147483648";
         QTest::newRow("V W= and V Z= are ignored, like unknown records")
                 << QByteArray("AC R\nV W=2\nV Z=100\nXY 1\nac r\nDY 1\nSP 0,1") << "comment" << "";
