@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QStringView>
 
 #include <cstdint>
 
@@ -8,7 +8,17 @@
 // a little below 30,480). Saturates at the 32-bit limit; negative values count as 0.
 int32_t feetToCentimetres(int64_t feet);
 
+// What a limit text says.
+struct AltitudeReading {
+    int32_t centimetres = 0;
+
+    friend bool operator==(const AltitudeReading &a, const AltitudeReading &b)
+    {
+        return a.centimetres == b.centimetres;
+    }
+};
+
 // A limit text such as "GND", "FL95", "1000 ft MSL" or "2500" (already trimmed and not
-// empty) in centimetres. Heights without a unit followed by a reference are read in the
-// base unit: feet when heightsInFeet, else metres.
-int32_t altitudeCentimetres(const QString &text, bool heightsInFeet);
+// empty). A unit counts when it is the word right after the number; a height without
+// one is read in the base unit: feet when heightsInFeet, else metres.
+AltitudeReading readAltitude(QStringView text, bool heightsInFeet);

@@ -362,7 +362,7 @@ int OpenAirReader::parseAltitude(const QString &text)
         addDefinitionNote();
         return AltitudeError;
     }
-    return altitudeCentimetres(trimmed, m_heightsInFeet);
+    return readAltitude(trimmed, m_heightsInFeet).centimetres;
 }
 
 void OpenAirReader::readPoint()

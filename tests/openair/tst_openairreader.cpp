@@ -1,9 +1,11 @@
 #include "openair/coordinates.h"
 #include "openair/openairreader.h"
+#include "openair/readingpaths.h"
 
 #include "model/geometry.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <QTemporaryFile>
 #include <QTest>
 
@@ -177,8 +179,24 @@ private slots:
         QTest::newRow("FL95 M is metres") << "FL95 M" << true << 950000;
         QTest::newRow("feet with reference") << "1000 ft MSL" << false << 30479;
         QTest::newRow("no unit, feet") << "2000 MSL" << true << 60959;
-        QTest::newRow("unit without reference, metres") << "1000ft" << false << 100000;
+        // A unit counts when it is the word right after the number, with or without a reference.
+        QTest::newRow("unit without reference") << "1000ft" << false << 30479;
+        QTest::newRow("unit before GND") << "1000ft GND" << false << 30479;
+        QTest::newRow("feet spelt out") << "1000 feet MSL" << false << 30479;
+        QTest::newRow("F and blanks before AMSL") << "3445 \t F AMSL" << false << 105003;
+        QTest::newRow("metres with base unit feet") << "1000m" << true << 100000;
+        QTest::newRow("METRES in lower case") << "12 metres" << true << 1200;
+        QTest::newRow("M AGL") << "500M AGL" << false << 50000;
+        QTest::newRow("M of MSL is no unit") << "3500msl" << false << 350000;
         QTest::newRow("M of AMSL is no unit") << "1000 AMSL" << true << 30479;
+        QTest::newRow("F of SFC is no unit") << "1000 SFC" << false << 100000;
+        QTest::newRow("FTX is no unit") << "1000 FTX" << false << 100000;
+        QTest::newRow("unit before a digit") << "1000FT2" << false << 30479;
+        QTest::newRow("unit after another word") << "1000 MSL FT" << false << 100000;
+        QTest::newRow("FL95 MSL is feet") << "FL95 MSL" << true << 289559;
+        QTest::newRow("FL with a remark in brackets") << "FL65 (MNM ALT 5500FT)" << true << 198119;
+        QTest::newRow("non-ASCII text: unit before a remark") << "2000 ft (\u00fcber Grund)" << false << 60959;
+        QTest::newRow("non-ASCII text: M of MSL") << "2000 MSL \u00e9t\u00e9" << true << 60959;
         QTest::newRow("odd from 10,000 ft adds 32") << "12501 ft AMSL" << false << 381031;
         QTest::newRow("metres beyond 32 bits saturate") << "21474837 m MSL" << true << 2147483647;
         QTest::newRow("digits beyond 64 bits saturate") << "99999999999999999999" << false << 2147483647;
@@ -191,6 +209,46 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, feet);
         QTEST(OpenAirReader(feet).parseAltitude(text), "centimetres");
+    }
+
+    // Limit texts put together from the pieces real files use, and odd ones, in random case:
+    // reading them by hand must give what the patterns give.
+    void limitsReadByHandAsByPatterns_data()
+    {
+        QTest::addColumn<QList<QStringList>>("pieces");   // each text takes one of each list, in order
+        const QStringList blanks{"", "", " ", "  ", "\t", " \v", "\x1c", "\f "};
+        const QStringList numbers{"", "0", "1000", "12500", "9999", "10001", "00", "123456789012", "-5", "5.5"};
+        const QStringList words{"", "F", "FT", "FEET", "M", "METER", "METERS", "METRE", "METRES", "MSL", "AMSL",
+                                "AGL", "ASFC", "SFC", "GND", "STD", "FTM", "MT", "FEETS", "(", "X", "2", "/"};
+        const QStringList starts{"", "", "", "FL", "FL ", "FL  ", "GND", "SFC", "UNL", "AGL", "GROUND", "SURFACE",
+                                 "Ask on ", "NOTAM", "MSL"};
+        QTest::newRow("numbers, units, references")
+                << QList<QStringList>{blanks, numbers, blanks, words, blanks, words, blanks, words};
+        QTest::newRow("keywords and flight levels") << QList<QStringList>{starts, blanks, numbers, blanks, words, blanks, words};
+        QTest::newRow("keywords glued to the rest") << QList<QStringList>{starts, numbers, words, words, numbers, words};
+    }
+    void limitsReadByHandAsByPatterns()
+    {
+        QFETCH(QList<QStringList>, pieces);
+        QRandomGenerator random(20130305);
+        for (int n = 0; n < 20000; ++n) {
+            QString limit;
+            for (const QStringList &choices : pieces)
+                limit += choices.at(random.bounded(int(choices.size())));
+            for (QChar &c : limit)   // random case
+                c = random.bounded(2) ? c.toLower() : c;
+            limit = limit.trimmed();
+            if (limit.isEmpty())
+                continue;
+            for (bool feet : {false, true}) {
+                const AltitudeReading byHand = readAltitudeByHand(limit, feet);
+                const AltitudeReading byPatterns = readAltitudeByPatterns(limit, feet);
+                QVERIFY2(byHand == byPatterns, qPrintable(QStringLiteral("\"%1\" %2: %3 by hand, %4 by patterns")
+                                                              .arg(limit, feet ? "feet" : "metres")
+                                                              .arg(byHand.centimetres)
+                                                              .arg(byPatterns.centimetres)));
+            }
+        }
     }
 
     void coordinatesAreReadOrExplained_data()
