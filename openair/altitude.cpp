@@ -87,6 +87,8 @@ char16_t unitAfter(QStringView text, qsizetype from)
     return 0;
 }
 
+constexpr AltitudeReading Unreadable{0, false};
+
 } // namespace
 
 int32_t feetToCentimetres(int64_t feet)
@@ -105,13 +107,17 @@ AltitudeReading readAltitudeByHand(QStringView text, bool heightsInFeet)
 {
     if (wordAt(text, 0, "UNL"))
         return {UnlimitedCeilingCm};
-    for (const char *ground : {"GROUND", "GND", "AGL", "SFC"}) {
+    for (const char *ground : {"GROUND", "GND", "AGL", "SFC", "SURFACE"}) {
         if (wordAt(text, 0, ground))
             return {0};
     }
     if (wordAt(text, 0, "FL")) {
-        const qsizetype levelStart = text.size() > 2 && isAsciiSpace(text[2].unicode()) ? 3 : 2;
+        qsizetype levelStart = 2;
+        while (levelStart < text.size() && isAsciiSpace(text[levelStart].unicode()))
+            ++levelStart;
         const qsizetype levelEnd = digitsEnd(text, levelStart);
+        if (levelEnd == levelStart)
+            return Unreadable;
         const int64_t hundreds = digitsValue(text.mid(levelStart, levelEnd - levelStart));
         // "FL95 M": the hundreds are metres. Base unit and reference play no part.
         if (unitAfter(text, levelEnd) == u'M')
@@ -119,6 +125,8 @@ AltitudeReading readAltitudeByHand(QStringView text, bool heightsInFeet)
         return {feetToCentimetres(hundreds * 100)};
     }
     const qsizetype valueEnd = digitsEnd(text, 0);
+    if (valueEnd == 0)
+        return Unreadable;
     const int64_t value = digitsValue(text.left(valueEnd));
     const char16_t unit = unitAfter(text, valueEnd);
     const bool metres = unit ? unit == u'M' : !heightsInFeet;
@@ -127,8 +135,8 @@ AltitudeReading readAltitudeByHand(QStringView text, bool heightsInFeet)
 
 AltitudeReading readAltitudeByPatterns(QStringView text, bool heightsInFeet)
 {
-    static const QRegularExpression token = pattern("(^GROUND|^GND|^AGL|^SFC|^UNL|^FL|^\\d*)");
-    static const QRegularExpression flightLevel = pattern("\\s?(\\d*)");
+    static const QRegularExpression token = pattern("(^GROUND|^GND|^AGL|^SFC|^SURFACE|^UNL|^FL|^\\d+)");
+    static const QRegularExpression flightLevel = pattern("\\G\\s*(\\d+)");
     // The letters after the unit are compared with case, as "not an ASCII letter" means.
     static const QRegularExpression unit = pattern("\\G\\s*(FEET|FT|F|METRES|METRE|METERS|METER|M)(?-i:(?![A-Za-z]))");
 
@@ -138,14 +146,18 @@ AltitudeReading readAltitudeByPatterns(QStringView text, bool heightsInFeet)
     };
 
     const QRegularExpressionMatch first = token.match(text);
+    if (!first.hasMatch())
+        return Unreadable;
     const QString word = first.captured(1).toUpper();
     if (word == u"UNL")
         return {UnlimitedCeilingCm};
-    if (word == u"GROUND" || word == u"GND" || word == u"AGL" || word == u"SFC")
+    if (word == u"GROUND" || word == u"GND" || word == u"AGL" || word == u"SFC" || word == u"SURFACE")
         return {0};
 
     if (word == u"FL") {
         const QRegularExpressionMatch level = flightLevel.match(text, first.capturedEnd(0));
+        if (!level.hasMatch())
+            return Unreadable;
         const int64_t hundreds = digitsValue(level.capturedView(1));
         if (unitAfter(level.capturedEnd(0)) == u'M')
             return {metresToCentimetres(hundreds * 100)};

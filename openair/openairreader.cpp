@@ -357,12 +357,15 @@ void OpenAirReader::readLimit(bool ceiling)
 
 int OpenAirReader::parseAltitude(const QString &text)
 {
+    // An empty text, or one that says nothing readable (`AH NOTAM`, `AH FL`), must not
+    // become a limit of 0: the note tells, and the limit stays open.
     const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty()) {
+    const AltitudeReading reading = trimmed.isEmpty() ? AltitudeReading{0, false} : readAltitude(trimmed, m_heightsInFeet);
+    if (!reading.readable) {
         addDefinitionNote();
         return AltitudeError;
     }
-    return readAltitude(trimmed, m_heightsInFeet).centimetres;
+    return reading.centimetres;
 }
 
 void OpenAirReader::readPoint()

@@ -95,6 +95,10 @@ private slots:
         QTest::newRow("AR digit is cut with the keyword") << QByteArray("AR1 Info\nAR1 ") << "ar" << "2:Info|";
         QTest::newRow("AH text untrimmed") << QByteArray("AH 1000ft MSL") << "ceiling" << "30479/ 1000ft MSL";
         QTest::newRow("AL empty is noted") << QByteArray("AC R\nAL ") << "comment" << "    2::AL";
+        QTest::newRow("AH without a number stays open and is noted")
+                << QByteArray("AC R\nAH 1000 m\nAH Ask on 122.8\nAL FL") << "ceiling" << "5000000/";
+        QTest::newRow("limits without a number are noted")
+                << QByteArray("AC R\nAH NOTAM\nAL FL") << "comment" << "    2::AH NOTAM\n    3::AL FL";
         QTest::newRow("CO texts joined, placeholders kept")
                 << QByteArray("AC R\nCO first\nCO %2 second%1\nAC E") << "comment" << " first %2 second%1\n    4::AC E";
         QByteArray manyNotes = "AC R\n";
@@ -203,6 +207,16 @@ private slots:
         QTest::newRow("feet beyond 32 bits saturate") << "99999999999 ft MSL" << false << 2147483647;
         QTest::newRow("flight level beyond 32 bits saturates") << "FL99999999999" << true << 2147483647;
         QTest::newRow("empty") << "   " << true << -5000000;
+        // Neither a number nor a known word in front: the error value, not a limit of 0.
+        QTest::newRow("NOTAM") << "NOTAM" << false << -5000000;
+        QTest::newRow("reference alone") << "MSL" << true << -5000000;
+        QTest::newRow("free text") << "Ask on 122.8" << false << -5000000;
+        QTest::newRow("negative") << "-500 ft" << false << -5000000;
+        QTest::newRow("flight level without digits") << "FL" << true << -5000000;
+        QTest::newRow("flight level with a word instead") << "FL UNL" << true << -5000000;
+        QTest::newRow("SURFACE in any case") << "Surface" << false << 0;
+        QTest::newRow("flight level after two blanks") << "FL  95" << true << 289559;
+        QTest::newRow("flight level after a tab") << "fl\t95" << false << 289559;
     }
     void limitTextGivesCentimetres()
     {
@@ -243,10 +257,12 @@ private slots:
             for (bool feet : {false, true}) {
                 const AltitudeReading byHand = readAltitudeByHand(limit, feet);
                 const AltitudeReading byPatterns = readAltitudeByPatterns(limit, feet);
-                QVERIFY2(byHand == byPatterns, qPrintable(QStringLiteral("\"%1\" %2: %3 by hand, %4 by patterns")
-                                                              .arg(limit, feet ? "feet" : "metres")
-                                                              .arg(byHand.centimetres)
-                                                              .arg(byPatterns.centimetres)));
+                const auto said = [](const AltitudeReading &r) {
+                    return QString::number(r.centimetres) + (r.readable ? "" : " unreadable");
+                };
+                QVERIFY2(byHand == byPatterns, qPrintable(QStringLiteral("\"%1\" in %2: %3 by hand, %4 by patterns")
+                                                              .arg(limit, feet ? "feet" : "metres", said(byHand),
+                                                                   said(byPatterns))));
             }
         }
     }
