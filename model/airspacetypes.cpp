@@ -10,11 +10,13 @@ struct ClassWord {
     bool namedByType;   // OpenAir version 2 names it by AY with the same word
 };
 
+// "UNC" (unclassified, with the real kind in AY) is known but has no word of its own in
+// the kaf file.
 constexpr ClassWord Classes[] = {
     {Restricted, u"R", true},   {Danger, u"Q", true},         {Prohibited, u"P", true},
     {ClassA, u"A", false},      {ClassB, u"B", false},        {ClassC, u"C", false},
     {ClassD, u"D", false},      {GliderProhibited, u"GP", false}, {CTR, u"CTR", true},
-    {WaveWindow, u"W", false},
+    {WaveWindow, u"W", false},  {Special, u"UNC", false},
 };
 
 // Bit n of the type flags is Types[n].
@@ -53,7 +55,7 @@ bool airspaceClassFromType(QStringView type, int &airspaceClass)
 QString airspaceClassWord(int airspaceClass)
 {
     for (const ClassWord &entry : Classes) {
-        if (entry.airspaceClass == airspaceClass)
+        if (entry.airspaceClass == airspaceClass && airspaceClass != Special)
             return QString::fromUtf16(entry.word);
     }
     return QStringLiteral("R");   // Special and unknown values count as restricted

@@ -9,7 +9,8 @@
 // is read from the word after AC and written as that same word, a type from the AT text
 // and written as that text.
 
-// The class named by an AC word (compared exactly); false and Special for any other word.
+// The class named by an AC word (compared exactly; "UNC" is Special); false and Special
+// for any other word.
 bool airspaceClassFromWord(QStringView word, int &airspaceClass);
 
 // The class named by an OpenAir version 2 AY type ("R", "Q", "P", "CTR"); false for

@@ -223,6 +223,7 @@ AirspacePtr OpenAirReader::nextAirspace()
     m_clockwise = true;
     m_pendingText.clear();
     m_pendingIsAngles = false;
+    m_typeText.clear();
     if (!m_isOpen)
         return nullptr;
 
@@ -276,6 +277,8 @@ AirspacePtr OpenAirReader::nextAirspace()
 
 AirspacePtr OpenAirReader::finishAirspace()
 {
+    if (m_airspace)
+        applyType();
     // An arc or circle still waiting for its centre would leave a gap in the outline.
     if (m_airspace && (m_pendingFlags & TextMask)) {
         m_airspace->addDefinitionFault(QObject::tr("line %1: arc or circle without a centre: %2")
@@ -284,6 +287,18 @@ AirspacePtr OpenAirReader::finishAirspace()
     AirspacePtr result;
     result.swap(m_airspace);
     return result;
+}
+
+// OpenAir version 2 writes restricted, danger and prohibited areas as "AC UNC" with the
+// kind in AY, and a control zone as "AC D" with "AY CTR": the AY type names the class
+// then. A type named by AT comes first.
+void OpenAirReader::applyType()
+{
+    int airspaceClass = Special;
+    if (airspaceClassFromType(m_typeText, airspaceClass))
+        m_airspace->setAirspaceClass(airspaceClass);
+    if (m_airspace->typeFlags() == 0)
+        m_airspace->setTypeFlags(airspaceTypeFlag(m_typeText));
 }
 
 bool OpenAirReader::processLine()
@@ -298,6 +313,8 @@ bool OpenAirReader::processLine()
         airspace.setName(line.mid(3));
     } else if (hasKey(line, u'A', u'T')) {
         airspace.setTypeFlags(airspaceTypeFlag(line.mid(3).trimmed().toUpper()));
+    } else if (hasKey(line, u'A', u'Y')) {
+        m_typeText = line.mid(2).trimmed().toUpper();
     } else if (hasKey(line, u'A', u'D')) {
         airspace.setAdText(line.mid(3).trimmed());
     } else if (hasKey(line, u'A', u'R')) {

@@ -51,6 +51,7 @@ private:
     void buildArc();
     void buildArcFromAngles();
     AirspacePtr finishAirspace();
+    void applyType();
     void addDefinitionNote();
     void addUnreadableCoordinates(int lineNumber, const QString &line);
 
@@ -74,6 +75,7 @@ private:
     int m_pendingFlags = DirectionKnown;
     GeoPoint m_centre;
     bool m_clockwise = true;
+    QString m_typeText;   // of the last AY record, upper case
     QString m_pendingText;
     bool m_pendingIsAngles = false;   // DA: radius and two bearings instead of two points
     int m_pendingLineNumber = 0;

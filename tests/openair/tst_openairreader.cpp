@@ -162,6 +162,21 @@ private slots:
         for (const char *type : {"D", "AWY", "FIZ", "CTR", "TMA", "R", "TSA", "VZ", "FLF", "HPO", "GG", "HI", "SZ", "BB", "W"})
             QTest::newRow(type) << "AC D\nAT " + QByteArray(type).toLower() << QStringLiteral("AC D|AT %1|").arg(type);
         QTest::newRow("class word compared exactly") << QByteArray("AC ctr\nAT X") << "AC R|AT |    1::AC ctr";
+        // OpenAir version 2: the class of UNC areas and control zones is in AY.
+        QTest::newRow("AC UNC is known") << QByteArray("AC UNC") << "AC R|AT |";
+        QTest::newRow("AY R") << QByteArray("AC UNC\nAY R") << "AC R|AT R|";
+        QTest::newRow("AY P") << QByteArray("AC UNC\nAY P") << "AC P|AT |";
+        QTest::newRow("AY Q, trimmed, upper-cased") << QByteArray("AC UNC\nAY  q ") << "AC Q|AT |";
+        QTest::newRow("AY CTR on class D") << QByteArray("AC D\nAY CTR") << "AC CTR|AT CTR|";
+        QTest::newRow("AY TMA keeps the class") << QByteArray("AC C\nAY TMA") << "AC C|AT TMA|";
+        QTest::newRow("AY after an AT label") << QByteArray("AC C\nAT 47:00:00 N 008:00:00 E\nAY tma") << "AC C|AT TMA|";
+        QTest::newRow("AT type comes first") << QByteArray("AC C\nAT CTR\nAY TMA") << "AC C|AT CTR|";
+        QTest::newRow("last AY counts, also before AC") << QByteArray("AY P\nAC UNC\nAY Q") << "AC Q|AT |";
+        QTest::newRow("AY of no class or type") << QByteArray("AC B\nAY GLIDING_SECTOR") << "AC B|AT |";
+        QTest::newRow("AC E keeps its note") << QByteArray("AC E\nAY TMZ") << "AC R|AT |    1::AC E";
+        QTest::newRow("AF, AG, AA, AX are ignored")
+                << QByteArray("AC P\nAF 123.5\nAG Paris Info\nAA 2025-05-01T00:01:00Z/2026-05-15T23:59:00Z\nAX 2")
+                << "AC P|AT |";
     }
     void classAndTypeAreWrittenAsRead()
     {
