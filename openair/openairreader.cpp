@@ -431,8 +431,9 @@ void OpenAirReader::buildPendingGeometry()
     } else {
         return;
     }
-    // The centre is used up; the direction stays.
-    m_pendingFlags = DirectionKnown;
+    // Centre and direction stay for the next arc or circle of this airspace: real files
+    // give one centre for several arcs around it.
+    m_pendingFlags = DirectionKnown | CentreKnown;
 }
 
 void OpenAirReader::buildCircle()
