@@ -24,11 +24,11 @@ QString pointLine(QLatin1String keyword, GeoPoint point)
     return QString(reinterpret_cast<const QChar *>(buffer), end - buffer);
 }
 
-// A straight edge: its start point only when it opens the outline, so that consecutive
-// edges do not repeat a shared corner.
-void appendLineLines(QStringList &lines, GeoPoint from, GeoPoint to, bool isFirst)
+// A straight edge: its start point only when it is not the corner where the segment
+// before it ended, so that consecutive edges do not repeat a shared corner.
+void appendLineLines(QStringList &lines, GeoPoint from, GeoPoint to, bool withStart)
 {
-    if (isFirst)
+    if (withStart)
         lines.append(pointLine(QLatin1String("DP "), from));
     lines.append(pointLine(QLatin1String("DP "), to));
 }
@@ -73,13 +73,17 @@ QStringList Airspace::deviceRecord(int warningDistanceCm)
                                            : deviceMetreText(warningDistanceCm)));
     lines.append(QStringLiteral("CO ") + toDeviceText(m_comment));
 
-    bool isFirst = true;
+    // A line that does not start where the segment before it ended (points before an
+    // arc that starts elsewhere, once the outline is turned round) writes its start too:
+    // that corner is part of the outline.
+    const OutlinePiece *previous = nullptr;
     for (const OutlinePiece &piece : working) {
+        const bool withStart = !previous || piece.start != previous->end;
         if (piece.original >= 0)
-            lines.append(m_segments[std::size_t(piece.original)]->deviceLines(isFirst));   // moves the strings in
+            lines.append(m_segments[std::size_t(piece.original)]->deviceLines(withStart));   // moves the strings in
         else
-            appendLineLines(lines, piece.start, piece.end, isFirst);
-        isFirst = false;
+            appendLineLines(lines, piece.start, piece.end, withStart);
+        previous = &piece;
     }
     return lines;
 }
@@ -104,12 +108,12 @@ QString Airspace::deviceTypeText() const
     return airspaceTypeText(m_typeFlags);
 }
 
-QStringList AirspaceSegment::deviceLines(bool isFirst) const
+QStringList AirspaceSegment::deviceLines(bool withStart) const
 {
     if (m_kind == Line) {
         QStringList lines;
-        lines.reserve(isFirst ? 2 : 1);
-        appendLineLines(lines, m_startPoint, m_endPoint, isFirst);
+        lines.reserve(withStart ? 2 : 1);
+        appendLineLines(lines, m_startPoint, m_endPoint, withStart);
         return lines;
     }
     char16_t buffer[16 + 2 * DeviceCoordinateTextMax];

@@ -138,6 +138,19 @@ private slots:
         arcFirst->addPoint(B);
         QTest::newRow("arc first") << outlineLines(arcFirst)
                                    << "V D=+|V X=" + TextA + "|DB " + TextB + " , 46:59.400 N 008:00.000 E|DP " + TextB;
+        // Lines that do not start where the segment before them ended write their start.
+        auto turned = polygon({at(A.lat, C.lon), C});   // east side going north, then a west arc going south
+        turned->addArc(at(A.lat + Hundredth / 2, A.lon), B, A, false);
+        QTest::newRow("line after a turned-round arc that ends elsewhere")
+                << outlineLines(turned) << "V D=+|V X=47:00.300 N 008:00.000 E|DB " + TextA + " , " + TextB
+                                           + "|DP 47:00.600 N 008:00.600 E|DP 47:00.000 N 008:00.600 E";
+        auto afterCircle = polygon({A, B});
+        afterCircle->addCircle(C, CentimetresPerNauticalMile);
+        afterCircle->addPoint(C);
+        QTest::newRow("line after a circle")
+                << outlineLines(afterCircle) << "DP " + TextA + "|DP " + TextB
+                                                + "|V D=+|V X=47:00.600 N 008:00.600 E|DB 47:01.599 N 008:00.600 E , "
+                                                  "47:01.599 N 008:00.600 E|DP " + TextB + "|DP 47:00.600 N 008:00.600 E";
         auto circle = std::make_shared<Airspace>();
         circle->addCircle(A, CentimetresPerNauticalMile);
         QTest::newRow("circle names one point twice")
