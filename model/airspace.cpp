@@ -143,6 +143,7 @@ Airspace &Airspace::operator=(const Airspace &other)
     m_arTexts = other.m_arTexts;
     m_definitionFaults = other.m_definitionFaults;
     m_hasDefinitionError = !m_definitionFaults.isEmpty();
+    m_hadSegment = other.m_hadSegment;
 
     // Iterate over a copy of the pointers: the source's list must not change underneath.
     const SegmentList source = other.m_segments;
@@ -213,6 +214,7 @@ void Airspace::appendSegment(SegmentPtr segment)
 {
     buildPendingSubBlock();
     m_isFinished = false;
+    m_hadSegment = true;
     m_segments.push_back(std::move(segment));
 }
 

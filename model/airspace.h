@@ -115,6 +115,7 @@ private:
     mutable bool m_subBlockPending = false;
     SegmentArena *m_arena = nullptr;   // counted: see releaseArena
     bool m_penUp = true;
+    bool m_hadSegment = false;   // also one that finishing removed as zero-length
     QString m_ceilingText;
     QString m_floorText;
     GeoPoint m_currentPoint;

@@ -91,7 +91,11 @@ QStringList Airspace::deviceRecord(int warningDistanceCm)
 QString Airspace::errorText() const
 {
     QStringList pieces = m_definitionFaults;
-    if (!hasExtent(m_segments))
+    // An outline that never got a segment (no points, a single point, arcs without a
+    // centre) has no boundary at all: the airspace is listed, not lost.
+    if (!m_hadSegment)
+        pieces.append(QObject::tr("no boundary"));
+    else if (!hasExtent(m_segments))
         pieces.append(QObject::tr("outline has no extent: all its points are the same"));
     if (m_hasDefinitionError) {
         for (std::size_t i = 0; i < m_segments.size(); ++i) {

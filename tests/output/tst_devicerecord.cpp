@@ -176,6 +176,7 @@ private slots:
         auto both = polygon({A, A});
         both->addDefinitionFault("coordinates not readable");
         QTest::newRow("reader fault first") << fault(both) << "coordinates not readable - " + noExtent;
+        QTest::newRow("no boundary at all") << fault(polygon({A})) << "no boundary";
 
         QTest::newRow("12 km into four") << pieces({100000, 1200000, 0}) << "10 30 30 30 30 arc";
         QTest::newRow("exactly 5 km stays") << pieces({LongLineCm}) << "50";
