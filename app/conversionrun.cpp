@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QLoggingCategory>
 #include <QObject>
 #include <QSaveFile>
 
@@ -17,9 +16,6 @@
 #include <limits>
 #include <memory>
 #include <vector>
-
-// Quiet unless enabled, e.g. QT_LOGGING_RULES="zonvert.conversion.debug=true".
-Q_LOGGING_CATEGORY(lcConversion, "zonvert.conversion", QtInfoMsg)
 
 namespace {
 
@@ -337,11 +333,8 @@ ConversionResult ConversionRun::run(const ConversionOptions &options)
             pool.post([&prepareBatch, full] { prepareBatch(*full); });
             batch = std::make_unique<Batch>();
         };
+        // Every airspace is written or listed, also one without any boundary.
         while (AirspacePtr airspace = reader.nextAirspace()) {
-            if (airspace->segmentCount() == 0) {
-                qCDebug(lcConversion).noquote().nospace() << "ERROR :: \"" << airspace->name() << '"';
-                continue;
-            }
             batch->airspaces.push_back(std::move(airspace));
             if (batch->airspaces.size() == BatchSize)
                 hand();

@@ -48,7 +48,7 @@ struct ConversionResult
     Outcome outcome = Outcome::Aborted;
     QString outputFileName;      // the completed output name
     bool outputTextFilled = false;  // the output field was empty and now holds outputFileName
-    int keptCount = 0;           // airspaces with at least one segment
+    int keptCount = 0;           // every airspace read
     int writtenCount = 0;
     QStringList faultyLines;     // "  - name  -- error" lines
     QStringList overLimitLines;  // "  - name hat N Segmente" lines

@@ -132,7 +132,7 @@ private slots:
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QString>("setting"); // "close", or a warning distance with its unit
         QTest::addColumn<QString>("names"); // of the written records
-        QTest::addColumn<int>("kept"); // with at least one segment
+        QTest::addColumn<int>("kept"); // every airspace read
         QTest::addColumn<QString>("wd");
         const QByteArray square = polygon("S");
         // Names held several times: cut to 13 characters, counted from the last, in order of first
@@ -151,7 +151,10 @@ private slots:
         QTest::newRow("open 100 written") << polygon("Big", 100, false) << "" << "Big" << 1 << "400";
         QTest::newRow("closing makes 101") << polygon("Big", 100, false) << "close" << "" << 1 << "";
         QTest::newRow("all faulty") << faultyArc("F1") + faultyArc("F2") << "" << "" << 2 << "";
-        QTest::newRow("point not kept") << "AC R\nDP 47:00:00 N 009:00:00 E\n\n" + square << "" << "S" << 1 << "400";
+        QTest::newRow("a single point is listed, not dropped")
+                << "AC R\nDP 47:00:00 N 009:00:00 E\n\n" + square << "" << "S" << 2 << "400";
+        QTest::newRow("an unreadable circle is listed, not dropped")
+                << "AC R\nAN C\nV X=47:00:00 N 009:00:00 E\nDC 2,5\n\n" + square << "" << "S" << 2 << "400";
         QTest::newRow("no airspace: banner only") << QByteArray("* a comment\n") << "" << "" << 0 << "";
         QTest::newRow("1000 ft is 30479 cm") << square << "1000 ft" << "S" << 1 << "304";
         QTest::newRow("huge distance saturates") << square << "2147483647 m" << "S" << 1 << "21474836";
