@@ -224,6 +224,7 @@ AirspacePtr OpenAirReader::nextAirspace()
     m_pendingText.clear();
     m_pendingIsAngles = false;
     m_typeText.clear();
+    m_hasClassOrName = false;
     if (!m_isOpen)
         return nullptr;
 
@@ -277,13 +278,21 @@ AirspacePtr OpenAirReader::nextAirspace()
 
 AirspacePtr OpenAirReader::finishAirspace()
 {
-    if (m_airspace)
-        applyType();
+    if (!m_airspace)
+        return nullptr;
+    applyType();
+    // A block started by a stray A record (an AT label after a terrain block, an AR) is
+    // no airspace: it is listed, never written as a "default" area.
+    if (!m_hasClassOrName)
+        m_airspace->addDefinitionFault(QObject::tr("no AC or AN record"));
     // An arc or circle still waiting for its centre would leave a gap in the outline.
-    if (m_airspace && (m_pendingFlags & TextMask)) {
+    if (m_pendingFlags & TextMask) {
         m_airspace->addDefinitionFault(QObject::tr("line %1: arc or circle without a centre: %2")
                                                .arg(QString::number(m_pendingLineNumber), m_pendingLine));
     }
+    // The instrument could never warn of such an airspace.
+    if (m_airspace->floor() > m_airspace->ceiling())
+        m_airspace->addDefinitionFault(QObject::tr("floor above ceiling"));
     AirspacePtr result;
     result.swap(m_airspace);
     return result;
@@ -309,8 +318,10 @@ bool OpenAirReader::processLine()
         return false;
     if (hasKey(line, u'A', u'C')) {
         readClass();
+        m_hasClassOrName = true;
     } else if (hasKey(line, u'A', u'N')) {
         airspace.setName(line.mid(3));
+        m_hasClassOrName = true;
     } else if (hasKey(line, u'A', u'T')) {
         airspace.setTypeFlags(airspaceTypeFlag(line.mid(3).trimmed().toUpper()));
     } else if (hasKey(line, u'A', u'Y')) {

@@ -76,6 +76,7 @@ private:
     GeoPoint m_centre;
     bool m_clockwise = true;
     QString m_typeText;   // of the last AY record, upper case
+    bool m_hasClassOrName = false;   // an AC or AN record: the block defines an airspace
     QString m_pendingText;
     bool m_pendingIsAngles = false;   // DA: radius and two bearings instead of two points
     int m_pendingLineNumber = 0;

@@ -121,6 +121,14 @@ private slots:
                    "#    2::DP 47:30:00 N %1 \n    3::V X=no";
         QTest::newRow("DB point unreadable names the DB line") << QByteArray("AC R\nDB 1 O 2 E,1 N 2 E\nV X=1 N 1 E")
                 << "faults" << "line 2: coordinates not readable: DB 1 O 2 E,1 N 2 E#    3::V X=1 N 1 E";
+        QTest::newRow("an AT label after a terrain block is no airspace")
+                << QByteArray("AC R\nDP 1 N 1 E\nTC x\nAT 1 N 1 E\nDP 1 N 1 E\nDP 2 N 1 E") << "faults"
+                << "#|no AC or AN record#";
+        QTest::newRow("nor is a stray AR") << QByteArray("AR 119.1\nDP 1 N 1 E\nDP 2 N 1 E") << "faults"
+                                           << "no AC or AN record#";
+        QTest::newRow("AN alone names an airspace") << QByteArray("AN X\nDP 1 N 1 E\nDP 2 N 1 E") << "faults" << "#";
+        QTest::newRow("floor above ceiling") << QByteArray("AC R\nAL FL195\nAH 1700F AMSL\nDP 1 N 1 E\nAC R\nAL 500 m\nAH 500 m")
+                                             << "faults" << "floor above ceiling#|#";
         QTest::newRow("arc left without centre") << QByteArray("AC R\nDB 1 N 2 E,2 N 1 E")
                 << "faults" << "line 2: arc or circle without a centre: DB 1 N 2 E,2 N 1 E#";
         QTest::newRow("the centre does not carry into the next airspace")
@@ -351,8 +359,11 @@ private slots:
         // AC blocks of style records only join the next one; an AT line after TC starts an airspace.
         const QHash<QString, int> joined = {{"czechia-2026-national-af-ag.txt", 18},
                                             {"fixture-skipped-tokens-to-tc-at.txt", -1}};
-        // The only faults: DA arcs that rely on a centre given in an earlier airspace.
-        const QHash<QString, int> faults = {{"usa-reno-sample-da-at-tc.txt", 2}};
+        // The only faults: DA arcs that rely on a centre given in an earlier airspace, an AT
+        // label block after a terrain block, and R9B Bourges from FL195 up to 1700 ft.
+        const QHash<QString, int> faults = {{"usa-reno-sample-da-at-tc.txt", 2},
+                                            {"fixture-skipped-tokens-to-tc-at.txt", 1},
+                                            {"france-2011-mixed-dms-ddm.txt", 1}};
         for (const QString &name : files)
             QTest::newRow(qPrintable(name)) << corpus.filePath(name) << joined.value(name) << faults.value(name);
     }
