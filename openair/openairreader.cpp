@@ -17,10 +17,11 @@ namespace {
 
 constexpr int AltitudeError = -5000000;
 
-// \s for all of Unicode white space, as in the toolkit's older engine.
+// \s for all of Unicode white space, as in the toolkit's older engine; without case.
 QRegularExpression pattern(const char *text)
 {
-    QRegularExpression re(QString::fromLatin1(text), QRegularExpression::UseUnicodePropertiesOption);
+    QRegularExpression re(QString::fromLatin1(text), QRegularExpression::UseUnicodePropertiesOption
+                                                           | QRegularExpression::CaseInsensitiveOption);
     re.optimize();
     return re;
 }
@@ -413,7 +414,9 @@ void OpenAirReader::readVariable()
     static const QRegularExpression directionKey = pattern("V\\s{0,10}D\\s{0,10}=");
     static const QRegularExpression widthOrZoom = pattern("[WZ]\\s{0,10}=");
 
-    QString line = m_currentLine.toUpper();
+    // Keys in any case. The coordinate text keeps its case: the pair reader folds the
+    // hemisphere letters itself, and upper-casing all would turn a "ß" into "SS".
+    QString line = m_currentLine;
     if (line.contains(centre)) {
         line.remove(centreKey);
         bool ok = false;

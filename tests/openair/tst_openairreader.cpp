@@ -143,6 +143,12 @@ private slots:
             return outline(airspace);
         };
         QTest::newRow("DC 5") << QByteArray("AC R\nV X=47 N 8 E\nDC 5") << "outline" << circle(926000);
+        QTest::newRow("V keys and letters in lower case") << QByteArray("AC R\nV x = 47:00:00 n 008:00:00 e\nDC 5")
+                                                          << "outline" << circle(926000);
+        QTest::newRow("V X= with a sharp s after the N")
+                << QByteArray("AC R\nV X=47:07:00 N\xc3\x9f 008:01:00 E\nDC 5") << "faults"
+                << QString::fromUtf8("line 2: coordinates not readable: V X=47:07:00 N\u00df 008:01:00 E#"
+                                     "    2::V X=47:07:00 N\u00df 008:01:00 E");
         QTest::newRow("DC 2.7 first") << QByteArray("AC R\nDC 2.7 *NM\nV X=47 N 8 E") << "outline" << circle(500040);
         QTest::newRow("DC huge saturates") << QByteArray("AC R\nV X=47 N 8 E\nDC 1e300") << "outline" << circle(INT32_MAX);
         Airspace arc;   // 4.5 NM, from 17.071185 to 42.995148 degrees
@@ -315,7 +321,13 @@ private slots:
         QTest::newRow("remark with an S after the pair")
                 << "11:20.166 S 34:49.842 E ; Should follow the border" << -40809960 << 125390520 << true << "";
         QTest::newRow("token after the pair") << "36:41:00 N 115:56:10 W    c29" << 132060000 << -417370000 << true << "";
-        QTest::newRow("huge values saturate") << "99999999:00 N 99999999.5 W" << INT32_MAX << INT32_MIN << true << "";
+        QTest::newRow("lower case away from plain ASCII") << "47.5 n 8.25 e \u00fc" << 171000000 << 29700000 << true << "";
+        QTest::newRow("the poles and the date line") << "90:00:00 S 180:00:00 W" << -324000000 << -648000000 << true << "";
+        QTest::newRow("beyond 90 degrees") << "90:00:00.001 N 008:00:00 E" << 0 << 28800000 << false << "";
+        QTest::newRow("beyond 180 degrees, general way") << "47.5 N 180.001 W" << 171000000 << 0 << false << "";
+        QTest::newRow("huge values") << "99999999:00 N 99999999.5 W" << 0 << 0 << false << "";
+        QTest::newRow("sharp s after the N is no south") << "47:07:00 N\u00df 008:01:00 E" << 169620000 << 0 << false
+                                                         << "GradMinSecString2long: conversion error -> \u00df008:01:00";
         QTest::newRow("begins with a letter") << "N47:30:00 E008:30:00" << 0 << 0 << false << "";
         QTest::newRow("longitude letter missing") << "47:30:00 N 008:30:00" << 171000000 << 0 << false
                                                   << "GradFraction2long: conversion error -> ";
@@ -345,6 +357,47 @@ private slots:
         QTEST(point.lat, "lat");
         QTEST(point.lon, "lon");
         QCOMPARE(readable, ok);
+    }
+
+    // Pairs in the usual forms and near them: whatever the one-pass reading takes, the
+    // general way must read alike.
+    void usualPairsReadInOnePassAsGenerally_data()
+    {
+        QTest::addColumn<QList<QStringList>>("pieces");   // each text takes one of each list, in order
+        const QStringList blanks{"", " ", " ", "  ", "\t", "\v"};
+        const QStringList degrees{"47", "047", "8", "008", "90", "180", "0", "999", "123456789012345678", ""};
+        const QStringList minutes{":30", ":5", ":59", ":60", ":75", ":00", ":30.5", ":4.999", ":08.", ":.5", "", ":"};
+        const QStringList seconds{"", "", ":00", ":31.", ":2", ":30.25", ":59.999", ":1234567.891", "::0"};
+        const QStringList latitude{"N", "S", "n", "s", "N", "S", "E", "O", "", "\u00df"};
+        const QStringList longitude{"E", "W", "e", "w", "E", "W", "N", "", "X"};
+        const QStringList tails{"", "", " c29", " S", " ;x W", "N"};
+        QTest::newRow("latitude first")
+                << QList<QStringList>{blanks, degrees, minutes, seconds, blanks, latitude, blanks, degrees, minutes,
+                                      seconds, blanks, longitude, tails};
+        QTest::newRow("longitude first")
+                << QList<QStringList>{blanks, degrees, minutes, seconds, blanks, longitude, blanks, degrees, minutes,
+                                      seconds, blanks, latitude, tails};
+    }
+    void usualPairsReadInOnePassAsGenerally()
+    {
+        QFETCH(QList<QStringList>, pieces);
+        QRandomGenerator random(20130305);
+        int taken = 0;
+        for (int n = 0; n < 20000; ++n) {
+            QString pair;
+            for (const QStringList &choices : pieces)
+                pair += choices.at(random.bounded(int(choices.size())));
+            GeoPoint fast;
+            if (!readUsualPair(pair, fast))
+                continue;
+            ++taken;
+            bool ok = false;
+            const GeoPoint general = readPairGenerally(pair, &ok);
+            QVERIFY2(ok && general == fast, qPrintable(QStringLiteral("\"%1\": %2 %3 in one pass, %4 %5 generally")
+                                                           .arg(pair).arg(fast.lat).arg(fast.lon)
+                                                           .arg(general.lat).arg(general.lon)));
+        }
+        QVERIFY2(taken > 1000, qPrintable(QString::number(taken)));   // the one-pass reading was tried often
     }
 
     void everyRealFileIsReadToItsEnd_data()

@@ -95,7 +95,7 @@ void HostileInputTest::cliEndsCleanly_data()
                   "V X=@\nDC 5\n\n",
                   {"90:00:00 N 180:00:00 E", "90:00:00 S 180:00:00 W", "91:00:00 N 181:00:00 E",
                    "999:99:99 N 99999:99:99 E", "2147483647:0:0 N 2147483647:0:0 E", "-90:00:00 N -180:00:00 E"})
-        << Plain << 0 << 6;
+        << Plain << 3 << 3;   // beyond 90 or 180 degrees the airspace is faulty
     QTest::newRow("heights of 10^12 ft")
         << eachOf(Square, {"HIGH\nAL 1000000000000 ft\nAH 1000000000000 ft",
                            "DEEP\nAL -1000000000000 ft\nAH FL 99999999999999",
