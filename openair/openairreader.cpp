@@ -54,6 +54,14 @@ bool readNumber(QStringView text, double &value)
     return ok && std::isfinite(value);
 }
 
+// A DC or DA radius in nautical miles: above 0 and at most 1,000 NM. A radius of 0 gives
+// no outline and a huge one latitudes beyond the pole.
+bool readRadius(QStringView text, double &miles)
+{
+    constexpr double MaxMiles = 1000;
+    return readNumber(text, miles) && miles > 0 && miles <= MaxMiles;
+}
+
 // Degrees to a bearing in [0, 360) degrees of milli-arc-seconds.
 int32_t bearingFromDegrees(double degrees)
 {
@@ -453,11 +461,12 @@ void OpenAirReader::buildPendingGeometry()
 void OpenAirReader::buildCircle()
 {
     double miles = 0;
-    if (!readNumber(m_pendingText, miles)) {
+    const int32_t radius = readRadius(m_pendingText, miles) ? Saturating::truncToInt32(miles * 1.852 * 1000 * 100) : 0;
+    if (radius <= 0) {
         addDefinitionNote();
         return;
     }
-    m_airspace->addCircle(m_centre, Saturating::truncToInt32(miles * 1.852 * 1000 * 100));
+    m_airspace->addCircle(m_centre, radius);
 }
 
 void OpenAirReader::buildArc()
@@ -483,12 +492,13 @@ void OpenAirReader::buildArcFromAngles()
     double miles = 0;
     double startDegrees = 0;
     double endDegrees = 0;
-    if (parts.size() != 3 || !readNumber(parts.at(0), miles) || !readNumber(parts.at(1), startDegrees)
-        || !readNumber(parts.at(2), endDegrees)) {
+    const bool readable = parts.size() == 3 && readRadius(parts.at(0), miles) && readNumber(parts.at(1), startDegrees)
+                          && readNumber(parts.at(2), endDegrees);
+    const int32_t radius = readable ? Saturating::truncToInt32(miles * CentimetresPerNauticalMile) : 0;
+    if (radius <= 0) {
         addDefinitionNote();
         return;
     }
-    const int32_t radius = Saturating::truncToInt32(miles * CentimetresPerNauticalMile);
     const GeoPoint from = destinationPoint(m_centre, radius, bearingFromDegrees(startDegrees));
     const GeoPoint to = destinationPoint(m_centre, radius, bearingFromDegrees(endDegrees));
     m_airspace->addArc(m_centre, from, to, m_clockwise);

@@ -150,7 +150,13 @@ private slots:
                 << QString::fromUtf8("line 2: coordinates not readable: V X=47:07:00 N\u00df 008:01:00 E#"
                                      "    2::V X=47:07:00 N\u00df 008:01:00 E");
         QTest::newRow("DC 2.7 first") << QByteArray("AC R\nDC 2.7 *NM\nV X=47 N 8 E") << "outline" << circle(500040);
-        QTest::newRow("DC huge saturates") << QByteArray("AC R\nV X=47 N 8 E\nDC 1e300") << "outline" << circle(INT32_MAX);
+        QTest::newRow("DC 1000 NM is the largest") << QByteArray("AC R\nV X=47 N 8 E\nDC 1000") << "outline"
+                                                   << circle(185200000);
+        QTest::newRow("radii of 0, below 0, beyond 1000 NM are noted and build nothing")
+                << QByteArray("AC R\nV X=47 N 8 E\nDC 0\nDC -5\nDC 1000.001\nDC 1000000\nDC 1e-300\nDA 0,10,20\nDA 1001,10,20")
+                << "outline"
+                << "    3::DC 0\n    4::DC -5\n    5::DC 1000.001\n    6::DC 1000000\n    7::DC 1e-300\n"
+                   "    8::DA 0,10,20\n    9::DA 1001,10,20no boundary";
         Airspace arc;   // 4.5 NM, from 17.071185 to 42.995148 degrees
         arc.addArc(Centre, destinationPoint(Centre, 833400, 61456266), destinationPoint(Centre, 833400, 154782532), false);
         QTest::newRow("DA decimals, blanks, bearings out of range")
