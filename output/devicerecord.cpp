@@ -58,7 +58,7 @@ QStringList Airspace::deviceRecord(int warningDistanceCm)
     lines.reserve(qsizetype(9 + m_arTexts.size() + 3 * working.size()));
     lines.append(QStringLiteral("AC ") + airspaceClassWord(m_airspaceClass));
     lines.append(QStringLiteral("AT ") + deviceTypeText());
-    lines.append(QStringLiteral("AD ") + m_adText);
+    lines.append(QStringLiteral("AD ") + withoutControlCharacters(m_adText));
     lines.append(QStringLiteral("AN ") + toDeviceText(m_deviceName));
     lines.append(QStringLiteral("AL ") + deviceMetreText(m_floor));
     lines.append(QStringLiteral("AH ") + deviceMetreText(m_ceiling));
@@ -66,7 +66,8 @@ QStringList Airspace::deviceRecord(int warningDistanceCm)
         lines.append(QStringLiteral("AR1 "));
     } else {
         for (qsizetype i = 0; i < m_arTexts.size(); ++i)
-            lines.append(QStringLiteral("AR") + QString::number(i + 1) + QLatin1Char(' ') + m_arTexts.at(i));
+            lines.append(QStringLiteral("AR") + QString::number(i + 1) + QLatin1Char(' ')
+                         + withoutControlCharacters(m_arTexts.at(i)));
     }
     lines.append(QStringLiteral("WD ")
                  + (warningDistanceCm == 0 ? QString::number(DefaultWarningMetres)

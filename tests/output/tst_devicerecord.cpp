@@ -132,6 +132,10 @@ private slots:
         QTest::newRow("texts") << triangle(ClassC, 0, 0, 40000, QString::fromUtf8("Süd|Müll| Mü\n x|A|ß").split(u'|'))
                                << QString::fromUtf8("AC C|AT |AD Müll|AN Sud|AL 0|AH 50000|AR1 A|AR2 ß|WD 400|CO  Mu_ x")
                                           + Triangle;
+        // A line break in AD or AR would let the text write a record line of its own.
+        QTest::newRow("control characters in AD and AR")
+                << triangle(ClassC, 0, 0, 0, {"X", "a\r\nAC Q\x7f\u0085", "", "\tb\x1f\u009f\u00a0c", "\x0c"})
+                << QString::fromUtf8("AC C|AT |AD a__AC Q__|AN X|AL 0|AH 50000|AR1 _b__\u00a0c|AR2 _|WD 200|CO ") + Triangle;
 
         auto arcFirst = std::make_shared<Airspace>();   // east half circle about A, then north again
         arcFirst->addArc(A, B, at(A.lat - Hundredth, A.lon), true);
