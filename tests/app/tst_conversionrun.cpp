@@ -189,6 +189,30 @@ private slots:
         QCOMPARE(bytes.count("\nWD "), written.size());
     }
 
+    // A file name may hold line breaks: it must not add a line, let alone a record, to the banner.
+    void bannerNamesTheSourceOnOneLine_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("plain") << "alps.txt" << QByteArray("*    source file   : alps.txt");
+        QTest::newRow("CR LF and a record") << "a\r\nAC Q\r\nAN X\r\n.txt" << QByteArray("*    source file   : a__AC Q__AN X__.txt");
+        QTest::newRow("tab, DEL, C1 control, form feed") << "\t\x7f\u0085\x0c.txt" << QByteArray("*    source file   : ____.txt");
+    }
+    void bannerNamesTheSourceOnOneLine()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, line);
+        ConversionOptions options;
+        options.inputFileName = m_dir.filePath(name);
+        options.outputText = m_output;
+        writeAll(options.inputFileName, polygon("S"));
+        convert(QByteArray(), options);
+        const QByteArray bytes = readAll(m_output);
+        QCOMPARE(bytes.split('\n').value(11), line + '\r');
+        QCOMPARE(bytes.count("\nAC "), 1);
+        QCOMPARE(bytes.count('\n') + bytes.count('\r'), 2 * bytes.count("\r\n"));
+    }
+
     void charactersBeyondLatin1BecomeOneQuestionMarkEach()
     {
         QByteArray input = polygon("U");
