@@ -191,6 +191,16 @@ bool OpenAirReader::open(const QString &fileName)
         close();
         return false;
     }
+    // Notepad's "Unicode" is UTF-16 with a byte-order mark: decoded once, it is read as
+    // UTF-8 like any other file.
+    const bool littleEndian = m_bytes.startsWith("\xFF\xFE");
+    if (littleEndian || m_bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder decoder(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                               QStringConverter::Flag::Stateless);
+        m_bytes = QString(decoder.decode(QByteArrayView(m_bytes).sliced(2))).toUtf8();
+        m_isUtf8 = true;
+        return true;
+    }
     if (m_bytes.startsWith("\xEF\xBB\xBF"))
         m_position = 3;
     m_isUtf8 = isUtf8Throughout(QByteArrayView(m_bytes).sliced(m_position));

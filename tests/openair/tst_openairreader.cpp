@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QTemporaryFile>
 #include <QTest>
 
@@ -73,6 +74,12 @@ private slots:
                                                                 << "blocks" << QStringLiteral("Z\u00c3\u00bcrich{ \u00b4}");
         QTest::newRow("UTF-8 across the pieces") << "AN " + QByteArray(65532, '.') + "\xc3\xbc\xc3\xbc"
                                                  << "blocks" << QString(65532, u'.') + "\u00fc\u00fc{}";
+        const QString unicode = QStringLiteral("AN Z\u00fcrich\r\nAC X\nDP 1 N 1 E\n* \u20ac\nAC E");
+        const QString unicodeBlocks = QStringLiteral("Z\u00fcrich{    2::AC X}|default{    5::AC E}");
+        QTest::newRow("UTF-16 LE") << "\xff\xfe" + QByteArray(QStringEncoder(QStringConverter::Utf16LE).encode(unicode))
+                                   << "blocks" << unicodeBlocks;
+        QTest::newRow("UTF-16 BE") << "\xfe\xff" + QByteArray(QStringEncoder(QStringConverter::Utf16BE).encode(unicode))
+                                   << "blocks" << unicodeBlocks;
         QTest::newRow("a BOM inside the text is kept") << QByteArray("AN A\nCO \xef\xbb\xbf" "B") << "comment"
                                                        << QStringLiteral(" \ufeffB");
         QTest::newRow("CR LF, lone CR") << QByteArray("AC X\r\nAN A\rAC E\n") << "comment" << "    1::AC X\n    3::AC E";
