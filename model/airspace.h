@@ -48,6 +48,13 @@ public:
     void setCeiling(int value) { m_ceiling = value; }
     void setCeilingText(const QString &text) { m_ceilingText = text; }
     void setWarningDistance(int value) { m_warningDistance = value; }
+    // Of the two limits, how many were read in the base unit for want of a unit, and how
+    // many are above the ground: the device file holds neither.
+    void setLimitCounts(int inBaseUnit, int aboveGround)
+    {
+        m_baseUnitLimits = int8_t(inBaseUnit);
+        m_aboveGroundLimits = int8_t(aboveGround);
+    }
 
     QString name() const { return m_name; }
     QString deviceName() const { return m_deviceName; }
@@ -61,6 +68,8 @@ public:
     int ceiling() const { return m_ceiling; }
     QString ceilingText() const { return m_ceilingText; }
     int warningDistance() const { return m_warningDistance; }
+    int baseUnitLimits() const { return m_baseUnitLimits; }
+    int aboveGroundLimits() const { return m_aboveGroundLimits; }
     bool isEnabled() const { return m_enabled; }
 
     const SegmentList &segments() const { return m_segments; }
@@ -120,6 +129,8 @@ private:
     QString m_floorText;
     GeoPoint m_currentPoint;
     bool m_enabled = true;
+    int8_t m_baseUnitLimits = 0;
+    int8_t m_aboveGroundLimits = 0;
     QStringList m_definitionFaults;
 };
 

@@ -130,7 +130,11 @@ AltitudeReading readAltitudeByHand(QStringView text, bool heightsInFeet)
     const int64_t value = digitsValue(text.left(valueEnd));
     const char16_t unit = unitAfter(text, valueEnd);
     const bool metres = unit ? unit == u'M' : !heightsInFeet;
-    return {metres ? metresToCentimetres(value) : feetToCentimetres(value)};
+    bool aboveGround = false;
+    for (qsizetype at = valueEnd; at < text.size() && !aboveGround; ++at)
+        aboveGround = wordAt(text, at, "AGL") || wordAt(text, at, "SFC") || wordAt(text, at, "GND");
+    return {metres ? metresToCentimetres(value) : feetToCentimetres(value), true, value != 0 && !unit,
+            value != 0 && aboveGround};
 }
 
 AltitudeReading readAltitudeByPatterns(QStringView text, bool heightsInFeet)
@@ -139,6 +143,7 @@ AltitudeReading readAltitudeByPatterns(QStringView text, bool heightsInFeet)
     static const QRegularExpression flightLevel = pattern("\\G\\s*(\\d+)");
     // The letters after the unit are compared with case, as "not an ASCII letter" means.
     static const QRegularExpression unit = pattern("\\G\\s*(FEET|FT|F|METRES|METRE|METERS|METER|M)(?-i:(?![A-Za-z]))");
+    static const QRegularExpression groundReference = pattern("AGL|SFC|GND");
 
     const auto unitAfter = [&](qsizetype from) {
         const QRegularExpressionMatch match = unit.match(text, from);
@@ -167,7 +172,9 @@ AltitudeReading readAltitudeByPatterns(QStringView text, bool heightsInFeet)
     const int64_t value = digitsValue(first.capturedView(1));
     const char16_t valueUnit = unitAfter(first.capturedEnd(0));
     const bool metres = valueUnit ? valueUnit == u'M' : !heightsInFeet;
-    return {metres ? metresToCentimetres(value) : feetToCentimetres(value)};
+    const bool aboveGround = groundReference.match(text, first.capturedEnd(0)).hasMatch();
+    return {metres ? metresToCentimetres(value) : feetToCentimetres(value), true, value != 0 && !valueUnit,
+            value != 0 && aboveGround};
 }
 
 AltitudeReading readAltitude(QStringView text, bool heightsInFeet)

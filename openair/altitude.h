@@ -14,10 +14,16 @@ struct AltitudeReading {
     // False for a text that starts with neither a number nor a known word, and for a
     // flight level without digits: nothing can be said of such a limit.
     bool readable = true;
+    // What the device cannot carry, for heights other than 0: a number without a unit,
+    // read in the base unit, and a height above the ground (AGL, ASFC, SFC or GND after
+    // the number), which the device takes as above sea level.
+    bool inBaseUnit = false;
+    bool aboveGround = false;
 
     friend bool operator==(const AltitudeReading &a, const AltitudeReading &b)
     {
-        return a.centimetres == b.centimetres && a.readable == b.readable;
+        return a.centimetres == b.centimetres && a.readable == b.readable && a.inBaseUnit == b.inBaseUnit
+               && a.aboveGround == b.aboveGround;
     }
 };
 

@@ -244,6 +244,8 @@ AirspacePtr OpenAirReader::nextAirspace()
     m_pendingIsAngles = false;
     m_typeText.clear();
     m_hasClassOrName = false;
+    m_floorReading = AltitudeReading();
+    m_ceilingReading = AltitudeReading();
     if (!m_isOpen)
         return nullptr;
 
@@ -312,6 +314,8 @@ AirspacePtr OpenAirReader::finishAirspace()
     // The instrument could never warn of such an airspace.
     if (m_airspace->floor() > m_airspace->ceiling())
         m_airspace->addDefinitionFault(QObject::tr("floor above ceiling"));
+    m_airspace->setLimitCounts(int(m_floorReading.inBaseUnit) + int(m_ceilingReading.inBaseUnit),
+                               int(m_floorReading.aboveGround) + int(m_ceilingReading.aboveGround));
     AirspacePtr result;
     result.swap(m_airspace);
     return result;
@@ -391,28 +395,32 @@ void OpenAirReader::readClass()
 void OpenAirReader::readLimit(bool ceiling)
 {
     const QString text = m_currentLine.mid(2);
-    const int value = parseAltitude(text);
-    const bool failed = value == AltitudeError;
+    const AltitudeReading reading = readLimitText(text);
+    (ceiling ? m_ceilingReading : m_floorReading) = reading;
     if (ceiling) {
-        m_airspace->setCeiling(failed ? UnlimitedCeilingCm : value);
-        m_airspace->setCeilingText(failed ? QString() : text);
+        m_airspace->setCeiling(reading.readable ? reading.centimetres : UnlimitedCeilingCm);
+        m_airspace->setCeilingText(reading.readable ? text : QString());
     } else {
-        m_airspace->setFloor(failed ? 0 : value);
-        m_airspace->setFloorText(failed ? QString() : text);
+        m_airspace->setFloor(reading.readable ? reading.centimetres : 0);
+        m_airspace->setFloorText(reading.readable ? text : QString());
     }
 }
 
 int OpenAirReader::parseAltitude(const QString &text)
 {
-    // An empty text, or one that says nothing readable (`AH NOTAM`, `AH FL`), must not
-    // become a limit of 0: the note tells, and the limit stays open.
+    const AltitudeReading reading = readLimitText(text);
+    return reading.readable ? reading.centimetres : AltitudeError;
+}
+
+// An empty text, or one that says nothing readable (`AH NOTAM`, `AH FL`), must not become
+// a limit of 0: the note tells, and the limit stays open.
+AltitudeReading OpenAirReader::readLimitText(const QString &text)
+{
     const QString trimmed = text.trimmed();
     const AltitudeReading reading = trimmed.isEmpty() ? AltitudeReading{0, false} : readAltitude(trimmed, m_heightsInFeet);
-    if (!reading.readable) {
+    if (!reading.readable)
         addDefinitionNote();
-        return AltitudeError;
-    }
-    return reading.centimetres;
+    return reading;
 }
 
 void OpenAirReader::readPoint()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/airspace.h"
+#include "openair/altitude.h"
 
 #include <QFile>
 #include <QObject>
@@ -44,6 +45,7 @@ private:
     bool processLine();
     void readClass();
     void readLimit(bool ceiling);
+    AltitudeReading readLimitText(const QString &text);
     void readVariable();
     void readPoint();
     void buildPendingGeometry();
@@ -77,6 +79,8 @@ private:
     bool m_clockwise = true;
     QString m_typeText;   // of the last AY record, upper case
     bool m_hasClassOrName = false;   // an AC or AN record: the block defines an airspace
+    AltitudeReading m_floorReading;
+    AltitudeReading m_ceilingReading;
     QString m_pendingText;
     bool m_pendingIsAngles = false;   // DA: radius and two bearings instead of two points
     int m_pendingLineNumber = 0;

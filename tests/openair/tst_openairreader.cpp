@@ -43,6 +43,7 @@ QString field(const Airspace &a, const QString &name)
         {"ar", QString::number(a.arTexts().size()) + u':' + a.arTexts().join(u'|')},
         {"ceiling", QString::number(a.ceiling()) + u'/' + a.ceilingText()},
         {"wd", QString::number(a.warningDistance())},
+        {"limits", QString::number(a.baseUnitLimits()) + u'/' + QString::number(a.aboveGroundLimits())},
         {"faults", a.definitionFaults().join(u'|') + u'#' + a.comment()},
         {"outline", outline(a)},
     };
@@ -115,6 +116,9 @@ private slots:
             notes += (line > 2 ? "\n" : "") + QString::number(line).rightJustified(5, u' ') + "::V Q=1 x";
         }
         QTest::newRow("60,000 notes and CO texts in one block") << manyNotes << "comment" << notes;
+        QTest::newRow("limits in the base unit and above ground, the last of each counts")
+                << QByteArray("AC R\nAL 1000\nAL 1000 m\nAH 2000 AGL\nDP 1 N 1 E\nAC R\nAL 0 AGL\nAH NOTAM") << "limits"
+                << "1/1|0/0";
         QTest::newRow("WD saturates") << QByteArray("AC R\nWD -99999999999999999999") << "wd" << "-2147483648";
         QTest::newRow("V W= and V Z= are ignored, like unknown records")
                 << QByteArray("AC R\nV W=2\nV Z=100\nXY 1\nac r\nDY 1\nSP 0,1") << "comment" << "";
@@ -275,6 +279,31 @@ private slots:
         QTEST(OpenAirReader(feet).parseAltitude(text), "centimetres");
     }
 
+    void limitsTheDeviceCannotCarryAreTold_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("inBaseUnit");
+        QTest::addColumn<bool>("aboveGround");
+        QTest::newRow("no unit before MSL") << "12500MSL" << true << false;
+        QTest::newRow("feet AGL") << "1000ft AGL" << false << true;
+        QTest::newRow("no unit, agl glued") << "1500agl" << true << true;
+        QTest::newRow("GND after a number") << "1000 ft GND" << false << true;
+        QTest::newRow("ASFC") << "3500F ASFC" << false << true;
+        QTest::newRow("SFC after a number") << "1000 SFC" << true << true;
+        QTest::newRow("metres AMSL") << "1000 m AMSL" << false << false;
+        QTest::newRow("0 is 0 in every unit and reference") << "0 AGL" << false << false;
+        QTest::newRow("ground keyword") << "SFC" << false << false;
+        QTest::newRow("flight level") << "FL95" << false << false;
+        QTest::newRow("non-ASCII text") << "2000 AGL \u00e9t\u00e9" << true << true;
+    }
+    void limitsTheDeviceCannotCarryAreTold()
+    {
+        QFETCH(QString, text);
+        const AltitudeReading reading = readAltitude(text, false);
+        QTEST(reading.inBaseUnit, "inBaseUnit");
+        QTEST(reading.aboveGround, "aboveGround");
+    }
+
     // Limit texts put together from the pieces real files use, and odd ones, in random case:
     // reading them by hand must give what the patterns give.
     void limitsReadByHandAsByPatterns_data()
@@ -308,7 +337,8 @@ private slots:
                 const AltitudeReading byHand = readAltitudeByHand(limit, feet);
                 const AltitudeReading byPatterns = readAltitudeByPatterns(limit, feet);
                 const auto said = [](const AltitudeReading &r) {
-                    return QString::number(r.centimetres) + (r.readable ? "" : " unreadable");
+                    return QString::number(r.centimetres) + (r.readable ? "" : " unreadable")
+                           + (r.inBaseUnit ? " in base unit" : "") + (r.aboveGround ? " above ground" : "");
                 };
                 QVERIFY2(byHand == byPatterns, qPrintable(QStringLiteral("\"%1\" in %2: %3 by hand, %4 by patterns")
                                                               .arg(limit, feet ? "feet" : "metres", said(byHand),
