@@ -385,8 +385,11 @@ ConversionResult ConversionRun::run(const ConversionOptions &options)
                 break;
             case PreparedRecord::Written:
                 written = output.write(record.bytes);
-                if (written)
+                if (written) {
                     ++result.writtenCount;
+                    result.baseUnitLimits += batch->airspaces[i]->baseUnitLimits();
+                    result.aboveGroundLimits += batch->airspaces[i]->aboveGroundLimits();
+                }
                 break;
             }
         }
@@ -409,10 +412,21 @@ ConversionResult ConversionRun::run(const ConversionOptions &options)
         m_ui.warning(errorTitle, reportText(QObject::tr("Die folgenden Lufträume haben zu viele Eckpunkte:\n\n"),
                                             result.overLimitLines));
 
-    m_ui.information(QObject::tr("Umwandlung abgeschlossen"),
-                     QObject::tr("Umwandlung der Datei %1\nnach %2 erfolgreich\n\n%3/%4 Lufträume umgewandelt.")
-                         .arg(inputFileName, outputFileName, QString::number(result.writtenCount),
-                              QString::number(result.keptCount)));
+    QString summary = QObject::tr("Umwandlung der Datei %1\nnach %2 erfolgreich\n\n%3/%4 Lufträume umgewandelt.")
+                          .arg(inputFileName, outputFileName, QString::number(result.writtenCount),
+                               QString::number(result.keptCount));
+    // The device file holds bare metres: say where that may not mean what the input said.
+    QStringList limitNotes;
+    if (result.baseUnitLimits != 0)
+        limitNotes.append(QObject::tr("%1 Höhenangaben ohne Einheit wurden in %2 gelesen.")
+                              .arg(QString::number(result.baseUnitLimits),
+                                   options.heightsInFeet ? QObject::tr("Fuss") : QObject::tr("Metern")));
+    if (result.aboveGroundLimits != 0)
+        limitNotes.append(QObject::tr("%1 Höhenangaben über Grund wurden als Höhen über Meer geschrieben.")
+                              .arg(result.aboveGroundLimits));
+    if (!limitNotes.isEmpty())
+        summary += QLatin1String("\n\n") + limitNotes.join(QLatin1Char('\n'));
+    m_ui.information(QObject::tr("Umwandlung abgeschlossen"), summary);
     result.outcome = ConversionResult::Outcome::Finished;
     return result;
 }

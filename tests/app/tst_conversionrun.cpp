@@ -213,6 +213,41 @@ private slots:
         QCOMPARE(bytes.count('\n') + bytes.count('\r'), 2 * bytes.count("\r\n"));
     }
 
+    // The file holds bare metres above sea level: the summary tells how many written limits
+    // had no unit and how many were above the ground.
+    void summaryTellsWhatTheFileCannotHold_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<bool>("feet");
+        QTest::addColumn<QString>("paragraph");   // after the counts
+        const auto limits = [](const QByteArray &name, const QByteArray &lines) {
+            return polygon(name).replace("AL GND\nAH 1000 m\n", lines);
+        };
+        QTest::newRow("units, ground, flight level, 0") << limits("A", "AL 0\nAH FL95\n") + polygon("B") << false << "";
+        QTest::newRow("no unit, metres") << limits("A", "AL 1000\nAH 2000 MSL\n") << false
+                                         << "\n\n2 Höhenangaben ohne Einheit wurden in Metern gelesen.";
+        QTest::newRow("no unit, feet") << limits("A", "AL 1000\nAH 2000 ft\n") << true
+                                       << "\n\n1 Höhenangaben ohne Einheit wurden in Fuss gelesen.";
+        QTest::newRow("above ground") << limits("A", "AL 500 ft AGL\nAH 1500agl\n") + limits("B", "AL 1 m SFC\nAH 9 m\n")
+                                      << false
+                                      << "\n\n1 Höhenangaben ohne Einheit wurden in Metern gelesen.\n"
+                                         "3 Höhenangaben über Grund wurden als Höhen über Meer geschrieben.";
+        QTest::newRow("only written airspaces count")
+                << limits("A", "AL 500 AGL\nAH 2000 m\n") + faultyArc("F").replace("AL GND", "AL 1000 AGL") << false
+                << "\n\n1 Höhenangaben ohne Einheit wurden in Metern gelesen.\n"
+                   "1 Höhenangaben über Grund wurden als Höhen über Meer geschrieben.";
+    }
+    void summaryTellsWhatTheFileCannotHold()
+    {
+        QFETCH(QByteArray, input);
+        QFETCH(bool, feet);
+        ConversionOptions options;
+        options.heightsInFeet = feet;
+        const ConversionResult result = convert(input, options);
+        QTEST(m_ui.calls.last().mid(summary(result.writtenCount, result.keptCount).size()), "paragraph");
+        QVERIFY(m_ui.calls.last().startsWith(summary(result.writtenCount, result.keptCount)));
+    }
+
     void charactersBeyondLatin1BecomeOneQuestionMarkEach()
     {
         QByteArray input = polygon("U");
