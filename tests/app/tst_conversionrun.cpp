@@ -248,6 +248,41 @@ private slots:
         QVERIFY(m_ui.calls.last().startsWith(summary(result.writtenCount, result.keptCount)));
     }
 
+    // Real files, converted with the window's defaults: the records mean what the file says.
+    void realFilesGiveTheRecordsTheySay_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("name");       // the record's AN text
+        QTest::addColumn<QString>("expected");   // its AC, AT, AL and AH lines
+        if (!QDir(QStringLiteral(ZONVERT_CORPUS_DIR)).exists())
+            QSKIP("no corpus folder");
+        const QString swiss = "switzerland-2016-flyland-utf8bom-crlf.txt", openAip = "france-2025-openaip-export-v2.txt";
+        QTest::newRow("Swiss ceiling in ft, GND-3950m") << swiss << "ALPNACH CTR 128."
+                                                        << "AC D|AT |AL 0|AH 3949";
+        QTest::newRow("Swiss floor in ft, 1700m-3050m") << swiss << "BERN 2 TMA 121.0"
+                                                        << "AC D|AT |AL 1699|AH 3049";
+        QTest::newRow("openAIP AY P area") << openAip << "LF-P2 CIVAUX" << "AC P|AT |AL 0|AH 1097";
+        QTest::newRow("openAIP AY R area") << openAip << "LF-R1A LANESTER" << "AC R|AT R|AL 0|AH 91";
+        QTest::newRow("openAIP AY CTR zone") << openAip << "CTR AJACCIO" << "AC CTR|AT CTR|AL 0|AH 761";
+    }
+    void realFilesGiveTheRecordsTheySay()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, name);
+        ConversionOptions options;
+        options.inputFileName = QDir(QStringLiteral(ZONVERT_CORPUS_DIR)).filePath(file);
+        options.outputText = m_output;
+        const ConversionResult result = convert(QByteArray(), options);
+        QCOMPARE(result.outcome, ConversionResult::Outcome::Finished);
+        QStringList found;
+        for (const QString &record : QString::fromLatin1(readAll(m_output)).split(QStringLiteral("\r\n\r\n"))) {
+            const QStringList lines = record.split(QStringLiteral("\r\n"));
+            if (lines.size() > 5 && lines.at(3) == "AN " + name)
+                found << QStringList{lines.at(0), lines.at(1), lines.at(4), lines.at(5)}.join(u'|');
+        }
+        QTEST(found.join(u'#'), "expected");
+    }
+
     void charactersBeyondLatin1BecomeOneQuestionMarkEach()
     {
         QByteArray input = polygon("U");
