@@ -234,7 +234,8 @@ bool OpenAirReader::readLine(QStringView &line)
     return true;
 }
 
-AirspacePtr OpenAirReader::nextAirspace()
+// Everything that belongs to one airspace starts afresh: nothing carries into the next.
+void OpenAirReader::resetBlock()
 {
     m_airspace.reset();
     m_pendingFlags = DirectionKnown;
@@ -246,6 +247,11 @@ AirspacePtr OpenAirReader::nextAirspace()
     m_hasClassOrName = false;
     m_floorReading = AltitudeReading();
     m_ceilingReading = AltitudeReading();
+}
+
+AirspacePtr OpenAirReader::nextAirspace()
+{
+    resetBlock();
     if (!m_isOpen)
         return nullptr;
 

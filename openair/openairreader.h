@@ -40,6 +40,7 @@ private:
         CircleReady = CentreKnown | CircleText,                      // 0x0F
     };
 
+    void resetBlock();
     bool readLine(QStringView &line);
     // false for TC/TO, which end the airspace.
     bool processLine();
