@@ -1,7 +1,6 @@
 #include "openair/altitude.h"
 
 #include "openair/readingpaths.h"
-
 #include "openair/saturating.h"
 #include "model/geopoint.h"
 

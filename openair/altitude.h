@@ -28,6 +28,6 @@ struct AltitudeReading {
 };
 
 // A limit text such as "GND", "SURFACE", "FL95", "1000 ft MSL" or "2500" (already
-// trimmed and not empty). A unit counts when it is the word right after the number; a height without
-// one is read in the base unit: feet when heightsInFeet, else metres.
+// trimmed and not empty). A unit counts when it is the word right after the number; a
+// height without one is read in the base unit: feet when heightsInFeet, else metres.
 AltitudeReading readAltitude(QStringView text, bool heightsInFeet);

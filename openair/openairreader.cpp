@@ -423,7 +423,8 @@ int OpenAirReader::parseAltitude(const QString &text)
 AltitudeReading OpenAirReader::readLimitText(const QString &text)
 {
     const QString trimmed = text.trimmed();
-    const AltitudeReading reading = trimmed.isEmpty() ? AltitudeReading{0, false} : readAltitude(trimmed, m_heightsInFeet);
+    const AltitudeReading reading =
+            trimmed.isEmpty() ? AltitudeReading{0, false} : readAltitude(trimmed, m_heightsInFeet);
     if (!reading.readable)
         addDefinitionNote();
     return reading;
@@ -485,7 +486,8 @@ void OpenAirReader::buildPendingGeometry()
 void OpenAirReader::buildCircle()
 {
     double miles = 0;
-    const int32_t radius = readRadius(m_pendingText, miles) ? Saturating::truncToInt32(miles * 1.852 * 1000 * 100) : 0;
+    const int32_t radius =
+            readRadius(m_pendingText, miles) ? Saturating::truncToInt32(miles * 1.852 * 1000 * 100) : 0;
     if (radius <= 0) {
         addDefinitionNote();
         return;
