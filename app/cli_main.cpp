@@ -77,6 +77,14 @@ QString helpText()
         "  -append       An eine bestehende Ausgabedatei anhängen (sonst wird sie ersetzt).\n"
         "  -h, -help     Diese Hilfe anzeigen.\n"
         "\n"
+        "Höhen: Eine Einheit gilt, wenn sie das Wort direkt nach der Zahl ist (ft, f, feet, m,\n"
+        "meter, meters, metre, metres; 1000ft, 3500 F AMSL). Das M von MSL und das F von SFC sind\n"
+        "keine Einheit: 3500MSL wird in der Grundeinheit gelesen, Meter oder mit -hf Fuss.\n"
+        "Flugflächen sind Fuss (FL95), mit M danach Meter (FL95 M). Ein Text ohne Zahl (NOTAM)\n"
+        "wird vermerkt und lässt die Grenze offen. Die Datei kennt nur Meter über Meer: Höhen über\n"
+        "Grund (AGL, ASFC, SFC, GND nach der Zahl) werden als Höhen über Meer geschrieben. Die\n"
+        "Zusammenfassung nennt, wie viele Höhen ohne Einheit und über Grund geschrieben wurden.\n"
+        "\n"
         "Rückgabewert: 0 alle Lufträume geschrieben, 3 einige oder keine geschrieben,\n"
         "2 Dateifehler, 1 Aufruffehler, 128 + Signalnummer nach SIGTERM oder SIGINT.\n");
 }

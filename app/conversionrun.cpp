@@ -178,6 +178,8 @@ struct PreparedRecord
 {
     Kaf::Record record;
     QString reportLine;   // for OverLimit and Faulty
+    int baseUnitLimits = 0;      // limits without unit, read in the base unit
+    int aboveGroundLimits = 0;   // limits above the ground, written as above sea level
 };
 
 // Airspaces in input order, handed to one thread for their records. The reading thread
@@ -331,6 +333,8 @@ private:
     void prepare(Airspace &airspace, PreparedRecord &prepared) const
     {
         prepared.record = Kaf::makeRecord(airspace, m_options.closeOutlines, m_warningCm);
+        prepared.baseUnitLimits = airspace.baseUnitLimits();
+        prepared.aboveGroundLimits = airspace.aboveGroundLimits();
         switch (prepared.record.kind) {
         case Kaf::Record::OverLimit:
             prepared.reportLine = QObject::tr("  - %1 hat %2 Segmente")
@@ -417,6 +421,8 @@ private:
                 if (!m_output->write(prepared.record.bytes))
                     return outputError();
                 ++m_result.writtenCount;
+                m_result.baseUnitLimits += prepared.baseUnitLimits;
+                m_result.aboveGroundLimits += prepared.aboveGroundLimits;
                 break;
             }
         }
@@ -432,11 +438,27 @@ private:
         if (!m_result.overLimitLines.isEmpty())
             m_ui.warning(errorTitle(), reportText(QObject::tr("Die folgenden Lufträume haben zu viele Eckpunkte:\n\n"),
                                                   m_result.overLimitLines));
-        m_ui.information(QObject::tr("Umwandlung abgeschlossen"),
-                         QObject::tr("Umwandlung der Datei %1\nnach %2 erfolgreich\n\n%3/%4 Lufträume umgewandelt.")
-                             .arg(m_options.inputFileName, m_result.outputFileName,
-                                  QString::number(m_result.writtenCount), QString::number(m_result.keptCount)));
+        m_ui.information(QObject::tr("Umwandlung abgeschlossen"), summaryText());
         m_result.outcome = ConversionResult::Outcome::Finished;
+    }
+
+    QString summaryText() const
+    {
+        QString summary = QObject::tr("Umwandlung der Datei %1\nnach %2 erfolgreich\n\n%3/%4 Lufträume umgewandelt.")
+                              .arg(m_options.inputFileName, m_result.outputFileName,
+                                   QString::number(m_result.writtenCount), QString::number(m_result.keptCount));
+        // The device file holds bare metres: say where that may not mean what the input said.
+        QStringList limitNotes;
+        if (m_result.baseUnitLimits != 0)
+            limitNotes.append(QObject::tr("%1 Höhenangaben ohne Einheit wurden in %2 gelesen.")
+                                  .arg(QString::number(m_result.baseUnitLimits),
+                                       m_options.heightsInFeet ? QObject::tr("Fuss") : QObject::tr("Metern")));
+        if (m_result.aboveGroundLimits != 0)
+            limitNotes.append(QObject::tr("%1 Höhenangaben über Grund wurden als Höhen über Meer geschrieben.")
+                                  .arg(m_result.aboveGroundLimits));
+        if (!limitNotes.isEmpty())
+            summary += QLatin1String("\n\n") + limitNotes.join(QLatin1Char('\n'));
+        return summary;
     }
 
     ConversionUi &m_ui;

@@ -53,8 +53,10 @@ struct ConversionResult
     Outcome outcome = Outcome::Aborted;
     QString outputFileName;      // the completed output name
     bool outputTextFilled = false;  // the output field was empty and now holds outputFileName
-    int keptCount = 0;           // airspaces read
+    int keptCount = 0;           // every airspace read
     int writtenCount = 0;
+    int baseUnitLimits = 0;      // of the written airspaces: limits without unit, read in the base unit
+    int aboveGroundLimits = 0;   // and limits above the ground, written as above sea level
     QStringList faultyLines;     // "  - name  -- error" lines
     QStringList overLimitLines;  // "  - name hat N Segmente" lines
 };

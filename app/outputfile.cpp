@@ -1,5 +1,7 @@
 #include "app/outputfile.h"
 
+#include "output/devicetext.h"
+
 #include <QFileInfo>
 #include <QStringList>
 
@@ -81,7 +83,8 @@ QString bannerText(const QString &inputFileName, const QDate &date)
     const QString stars(80, QLatin1Char('*'));
     const QString star = QStringLiteral("*");
     const QString indent = QStringLiteral("*    ");
-    const QString sourceName = inputFileName.mid(fileNameStart(inputFileName));
+    // A file name may hold any character but "/": a CR LF in it must not start a line.
+    const QString sourceName = withoutControlCharacters(inputFileName.mid(fileNameStart(inputFileName)));
 
     const QStringList lines = {
         stars,

@@ -40,9 +40,12 @@ Airspace &Airspace::operator=(const Airspace &other)
     m_adText = other.m_adText;
     m_typeFlags = other.m_typeFlags;
     m_warningDistance = other.m_warningDistance;
+    m_baseUnitLimits = other.m_baseUnitLimits;
+    m_aboveGroundLimits = other.m_aboveGroundLimits;
     m_arTexts = other.m_arTexts;
     m_definitionFaults = other.m_definitionFaults;
     m_hasDefinitionError = !m_definitionFaults.isEmpty();
+    m_hadSegment = other.m_hadSegment;
 
     // Iterate over a copy of the pointers: the source's list must not change underneath.
     const SegmentList source = other.m_segments;
@@ -70,6 +73,13 @@ void Airspace::setName(const QString &text)
     m_deviceName = text.left(DeviceNameLength);
 }
 
+void Airspace::appendCommentLine(QStringView text)
+{
+    if (!m_comment.isEmpty())
+        m_comment.append(u'\n');
+    m_comment.append(text);
+}
+
 void Airspace::addDefinitionFault(const QString &text)
 {
     m_definitionFaults.append(text);
@@ -84,6 +94,7 @@ SegmentPtr Airspace::makeLine(GeoPoint from, GeoPoint to)
 void Airspace::appendSegment(SegmentPtr segment)
 {
     m_isFinished = false;
+    m_hadSegment = true;
     m_segments.push_back(std::move(segment));
 }
 

@@ -36,6 +36,10 @@ public:
     void setAirspaceClass(int value) { m_airspaceClass = value; }
     void setTypeFlags(int value) { m_typeFlags = value; }
     void setComment(const QString &text) { m_comment = text; }
+    // Appended in place, so that a block of many notes is read in linear time.
+    void appendComment(QStringView text) { m_comment.append(text); }
+    // On a line of its own below any earlier comment.
+    void appendCommentLine(QStringView text);
     void addArText(const QString &text) { m_arTexts.append(text); }
     void setAdText(const QString &text) { m_adText = text; }
     void setFloor(int value) { m_floor = value; }
@@ -43,6 +47,13 @@ public:
     void setCeiling(int value) { m_ceiling = value; }
     void setCeilingText(const QString &text) { m_ceilingText = text; }
     void setWarningDistance(int value) { m_warningDistance = value; }
+    // Of the two limits, how many were read in the base unit for want of a unit, and how
+    // many are above the ground: the device file holds neither.
+    void setLimitCounts(int inBaseUnit, int aboveGround)
+    {
+        m_baseUnitLimits = int8_t(inBaseUnit);
+        m_aboveGroundLimits = int8_t(aboveGround);
+    }
 
     QString name() const { return m_name; }
     QString deviceName() const { return m_deviceName; }
@@ -56,6 +67,8 @@ public:
     int ceiling() const { return m_ceiling; }
     QString ceilingText() const { return m_ceilingText; }
     int warningDistance() const { return m_warningDistance; }
+    int baseUnitLimits() const { return m_baseUnitLimits; }
+    int aboveGroundLimits() const { return m_aboveGroundLimits; }
     bool isEnabled() const { return m_enabled; }
 
     const SegmentList &segments() const { return m_segments; }
@@ -104,10 +117,13 @@ private:
     SegmentList m_segments;
     std::vector<SubBlockPtr> m_subBlocks;
     bool m_penUp = true;
+    bool m_hadSegment = false;   // also one that finishing removed as zero-length
     QString m_ceilingText;
     QString m_floorText;
     GeoPoint m_currentPoint;
     bool m_enabled = true;
+    int8_t m_baseUnitLimits = 0;
+    int8_t m_aboveGroundLimits = 0;
     QStringList m_definitionFaults;
 };
 

@@ -26,8 +26,9 @@ public:
     // KML "lon,lat,alt" lines of the element's defining points (the start point only on
     // the first element, so consecutive elements do not repeat a shared corner).
     virtual QStringList kmlCoordinates(int altitude, bool isFirst) const;
-    // The element's lines in the kaf file.
-    virtual QStringList deviceLines(bool isFirst) const;
+    // The element's lines in the kaf file; a line writes its start point too when
+    // withStart (the first element, or one that does not start where the one before ended).
+    virtual QStringList deviceLines(bool withStart) const;
     virtual DistanceBearing distanceTo(GeoPoint point, bool useEllipsoid) const;
     // Exchanges start and end (points and angles) and inverts the direction.
     virtual void reverse();

@@ -1,11 +1,13 @@
 #include "openair/altitude.h"
 
+#include "openair/readingpaths.h"
 #include "openair/saturating.h"
 #include "model/geopoint.h"
 
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -34,8 +36,6 @@ int32_t metresToCentimetres(int64_t metres)
     return Saturating::toInt32(metres * 100);
 }
 
-// Plain ASCII texts, nearly all there are, are read by hand below with the same result
-// as the patterns; the patterns cost more than all the rest of reading a file's limits.
 bool isAscii(QStringView text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
@@ -62,61 +62,31 @@ qsizetype digitsEnd(QStringView text, qsizetype at)
     return at;
 }
 
-// "\s?(F|FT|M)" searched from `from` on: the first place where a unit letter stands,
-// alone or after one blank. Returns the letter (F or M) and sets `end` behind it; 0
-// when there is none.
-char16_t unitFrom(QStringView text, qsizetype from, qsizetype &end)
+bool isAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+
+// The unit word right after a number that ends at `from`, blanks allowed between: the
+// whole run of letters there must be one of the words, so the M of "MSL" and the F of
+// "SFC" are none. Returns F (feet) or M (metres), 0 when there is no unit.
+char16_t unitAfter(QStringView text, qsizetype from)
 {
-    const auto isUnit = [&](qsizetype at) {
-        return at < text.size() && (asciiUpper(text[at].unicode()) == u'F' || asciiUpper(text[at].unicode()) == u'M');
-    };
-    for (qsizetype at = from; at < text.size(); ++at) {
-        const qsizetype letter = isAsciiSpace(text[at].unicode()) && isUnit(at + 1) ? at + 1 : at;
-        if (isUnit(letter)) {
-            end = letter + 1;
-            return asciiUpper(text[letter].unicode());
-        }
+    while (from < text.size() && isAsciiSpace(text[from].unicode()))
+        ++from;
+    qsizetype end = from;
+    while (end < text.size() && isAsciiLetter(text[end].unicode()))
+        ++end;
+    const QStringView word = text.mid(from, end - from);
+    for (const char *feet : {"F", "FT", "FEET"}) {
+        if (word.size() == qsizetype(std::strlen(feet)) && wordAt(word, 0, feet))
+            return u'F';
+    }
+    for (const char *metres : {"M", "METER", "METERS", "METRE", "METRES"}) {
+        if (word.size() == qsizetype(std::strlen(metres)) && wordAt(word, 0, metres))
+            return u'M';
     }
     return 0;
 }
 
-// "\s?(STD|MSL|AMSL|AGL|SFC|ASFC)" found anywhere from `from` on.
-bool referenceFrom(QStringView text, qsizetype from)
-{
-    static const char *const references[] = {"STD", "MSL", "AMSL", "AGL", "SFC", "ASFC"};
-    for (qsizetype at = from; at < text.size(); ++at) {
-        for (const char *reference : references) {
-            if (wordAt(text, at, reference))
-                return true;
-        }
-    }
-    return false;
-}
-
-int32_t asciiAltitude(QStringView text, bool heightsInFeet)
-{
-    if (wordAt(text, 0, "UNL"))
-        return UnlimitedCeilingCm;
-    for (const char *ground : {"GROUND", "GND", "AGL", "SFC"}) {
-        if (wordAt(text, 0, ground))
-            return 0;
-    }
-    qsizetype end = 0;
-    if (wordAt(text, 0, "FL")) {
-        const qsizetype levelStart = text.size() > 2 && isAsciiSpace(text[2].unicode()) ? 3 : 2;
-        const qsizetype levelEnd = digitsEnd(text, levelStart);
-        const int64_t hundreds = digitsValue(text.mid(levelStart, levelEnd - levelStart));
-        if (unitFrom(text, levelEnd, end) == u'M')
-            return metresToCentimetres(hundreds * 100);
-        return feetToCentimetres(hundreds * 100);
-    }
-    const qsizetype valueEnd = digitsEnd(text, 0);
-    const int64_t value = digitsValue(text.left(valueEnd));
-    bool metres = !heightsInFeet;
-    if (const char16_t unit = unitFrom(text, valueEnd, end); unit && referenceFrom(text, end))
-        metres = unit == u'M';
-    return metres ? metresToCentimetres(value) : feetToCentimetres(value);
-}
+constexpr AltitudeReading Unreadable{0, false};
 
 } // namespace
 
@@ -132,39 +102,83 @@ int32_t feetToCentimetres(int64_t feet)
     return Saturating::toInt32((feet / 2) * 62423 / 1024 + (feet % 2 ? 32 : 0));
 }
 
-int32_t altitudeCentimetres(const QString &text, bool heightsInFeet)
+AltitudeReading readAltitudeByHand(QStringView text, bool heightsInFeet)
 {
-    if (isAscii(text))
-        return asciiAltitude(text, heightsInFeet);
+    if (wordAt(text, 0, "UNL"))
+        return {UnlimitedCeilingCm};
+    for (const char *ground : {"GROUND", "GND", "AGL", "SFC", "SURFACE"}) {
+        if (wordAt(text, 0, ground))
+            return {0};
+    }
+    if (wordAt(text, 0, "FL")) {
+        qsizetype levelStart = 2;
+        while (levelStart < text.size() && isAsciiSpace(text[levelStart].unicode()))
+            ++levelStart;
+        const qsizetype levelEnd = digitsEnd(text, levelStart);
+        if (levelEnd == levelStart)
+            return Unreadable;
+        const int64_t hundreds = digitsValue(text.mid(levelStart, levelEnd - levelStart));
+        // "FL95 M": the hundreds are metres. Base unit and reference play no part.
+        if (unitAfter(text, levelEnd) == u'M')
+            return {metresToCentimetres(hundreds * 100)};
+        return {feetToCentimetres(hundreds * 100)};
+    }
+    const qsizetype valueEnd = digitsEnd(text, 0);
+    if (valueEnd == 0)
+        return Unreadable;
+    const int64_t value = digitsValue(text.left(valueEnd));
+    const char16_t unit = unitAfter(text, valueEnd);
+    const bool metres = unit ? unit == u'M' : !heightsInFeet;
+    bool aboveGround = false;
+    for (qsizetype at = valueEnd; at < text.size() && !aboveGround; ++at)
+        aboveGround = wordAt(text, at, "AGL") || wordAt(text, at, "SFC") || wordAt(text, at, "GND");
+    return {metres ? metresToCentimetres(value) : feetToCentimetres(value), true, value != 0 && !unit,
+            value != 0 && aboveGround};
+}
 
-    static const QRegularExpression token = pattern("(^GROUND|^GND|^AGL|^SFC|^UNL|^FL|^\\d*)");
-    static const QRegularExpression flightLevel = pattern("\\s?(\\d*)");
-    static const QRegularExpression unit = pattern("\\s?(F|FT|M)");
-    static const QRegularExpression reference = pattern("\\s?(STD|MSL|AMSL|AGL|SFC|ASFC)");
+AltitudeReading readAltitudeByPatterns(QStringView text, bool heightsInFeet)
+{
+    static const QRegularExpression token = pattern("(^GROUND|^GND|^AGL|^SFC|^SURFACE|^UNL|^FL|^\\d+)");
+    static const QRegularExpression flightLevel = pattern("\\G\\s*(\\d+)");
+    // The letters after the unit are compared with case, as "not an ASCII letter" means.
+    static const QRegularExpression unit = pattern("\\G\\s*(FEET|FT|F|METRES|METRE|METERS|METER|M)(?-i:(?![A-Za-z]))");
+    static const QRegularExpression groundReference = pattern("AGL|SFC|GND");
+
+    const auto unitAfter = [&](qsizetype from) {
+        const QRegularExpressionMatch match = unit.match(text, from);
+        return !match.hasMatch() ? char16_t(0) : match.capturedView(1).front().toUpper() == u'M' ? u'M' : u'F';
+    };
 
     const QRegularExpressionMatch first = token.match(text);
+    if (!first.hasMatch())
+        return Unreadable;
     const QString word = first.captured(1).toUpper();
     if (word == u"UNL")
-        return UnlimitedCeilingCm;
-    if (word == u"GROUND" || word == u"GND" || word == u"AGL" || word == u"SFC")
-        return 0;
+        return {UnlimitedCeilingCm};
+    if (word == u"GROUND" || word == u"GND" || word == u"AGL" || word == u"SFC" || word == u"SURFACE")
+        return {0};
 
     if (word == u"FL") {
         const QRegularExpressionMatch level = flightLevel.match(text, first.capturedEnd(0));
+        if (!level.hasMatch())
+            return Unreadable;
         const int64_t hundreds = digitsValue(level.capturedView(1));
-        const QRegularExpressionMatch levelUnit = unit.match(text, level.capturedEnd(0));
-        // "FL95 M": the hundreds are metres. Base unit and reference play no part.
-        if (levelUnit.hasMatch() && levelUnit.captured(1).toUpper() == u"M")
-            return metresToCentimetres(hundreds * 100);
-        return feetToCentimetres(hundreds * 100);
+        if (unitAfter(level.capturedEnd(0)) == u'M')
+            return {metresToCentimetres(hundreds * 100)};
+        return {feetToCentimetres(hundreds * 100)};
     }
 
     const int64_t value = digitsValue(first.capturedView(1));
-    bool metres = !heightsInFeet;
-    const QRegularExpressionMatch valueUnit = unit.match(text, first.capturedEnd(0));
-    // A unit counts only when a reference follows it; the unanchored search otherwise
-    // finds the M of "MSL" or the F of "SFC".
-    if (valueUnit.hasMatch() && reference.match(text, valueUnit.capturedEnd(0)).hasMatch())
-        metres = valueUnit.captured(1).toUpper() == u"M";
-    return metres ? metresToCentimetres(value) : feetToCentimetres(value);
+    const char16_t valueUnit = unitAfter(first.capturedEnd(0));
+    const bool metres = valueUnit ? valueUnit == u'M' : !heightsInFeet;
+    const bool aboveGround = groundReference.match(text, first.capturedEnd(0)).hasMatch();
+    return {metres ? metresToCentimetres(value) : feetToCentimetres(value), true, value != 0 && !valueUnit,
+            value != 0 && aboveGround};
+}
+
+AltitudeReading readAltitude(QStringView text, bool heightsInFeet)
+{
+    // Plain ASCII texts, nearly all there are, are read by hand with the same result as
+    // the patterns, which cost more than all the rest of reading a file's limits.
+    return isAscii(text) ? readAltitudeByHand(text, heightsInFeet) : readAltitudeByPatterns(text, heightsInFeet);
 }

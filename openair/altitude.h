@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QStringView>
 
 #include <cstdint>
 
@@ -8,7 +8,26 @@
 // a little below 30,480). Saturates at the 32-bit limit; negative values count as 0.
 int32_t feetToCentimetres(int64_t feet);
 
-// A limit text such as "GND", "FL95", "1000 ft MSL" or "2500" (already trimmed and not
-// empty) in centimetres. Heights without a unit followed by a reference are read in the
-// base unit: feet when heightsInFeet, else metres.
-int32_t altitudeCentimetres(const QString &text, bool heightsInFeet);
+// What a limit text says.
+struct AltitudeReading {
+    int32_t centimetres = 0;
+    // False for a text that starts with neither a number nor a known word, and for a
+    // flight level without digits: nothing can be said of such a limit.
+    bool readable = true;
+    // What the device cannot carry, for heights other than 0: a number without a unit,
+    // read in the base unit, and a height above the ground (AGL, ASFC, SFC or GND after
+    // the number), which the device takes as above sea level.
+    bool inBaseUnit = false;
+    bool aboveGround = false;
+
+    friend bool operator==(const AltitudeReading &a, const AltitudeReading &b)
+    {
+        return a.centimetres == b.centimetres && a.readable == b.readable && a.inBaseUnit == b.inBaseUnit
+               && a.aboveGround == b.aboveGround;
+    }
+};
+
+// A limit text such as "GND", "SURFACE", "FL95", "1000 ft MSL" or "2500" (already
+// trimmed and not empty). A unit counts when it is the word right after the number; a
+// height without one is read in the base unit: feet when heightsInFeet, else metres.
+AltitudeReading readAltitude(QStringView text, bool heightsInFeet);

@@ -1,5 +1,6 @@
 #include "openair/coordinates.h"
 
+#include "openair/readingpaths.h"
 #include "openair/saturating.h"
 
 #include <QDebug>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 Q_LOGGING_CATEGORY(lcOpenAir, "zonvert.openair", QtInfoMsg)
 
@@ -229,29 +231,6 @@ bool readUsualCoordinate(QStringView text, qsizetype &i, int32_t &value, bool &i
     return true;
 }
 
-// The usual pair, "dd:mm:ss.s N ddd:mm:ss.s E" in either order and either case, read in
-// one pass: nearly every line of a real file. False for anything else, which then takes
-// the general way with the same result for this form.
-bool readUsualPair(QStringView text, GeoPoint &point)
-{
-    const qsizetype size = text.size();
-    qsizetype i = 0;
-    int32_t firstValue = 0;
-    int32_t secondValue = 0;
-    bool firstIsLatitude = false;
-    bool secondIsLatitude = false;
-    while (i < size && isBlank(text[i]))
-        ++i;
-    if (!readUsualCoordinate(text, i, firstValue, firstIsLatitude))
-        return false;
-    while (i < size && isBlank(text[i]))
-        ++i;
-    if (!readUsualCoordinate(text, i, secondValue, secondIsLatitude) || firstIsLatitude == secondIsLatitude)
-        return false;
-    point = firstIsLatitude ? GeoPoint(secondValue, firstValue) : GeoPoint(firstValue, secondValue);
-    return true;
-}
-
 } // namespace
 
 int32_t GradMinFractionString2long(QStringView text, bool *ok)
@@ -335,31 +314,38 @@ int32_t parseCoordinate(QStringView text, bool *ok)
     return GradFraction2long(trimmed, ok);
 }
 
-GeoPoint parseCoordinatePair(QStringView text, bool *ok)
+// The usual pair in one pass: nearly every line of a real file.
+bool readUsualPair(QStringView text, GeoPoint &point)
 {
-    if (GeoPoint point; readUsualPair(text, point)) {
-        if (ok)
-            *ok = true;
-        return point;
-    }
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    int32_t firstValue = 0;
+    int32_t secondValue = 0;
+    bool firstIsLatitude = false;
+    bool secondIsLatitude = false;
+    while (i < size && isBlank(text[i]))
+        ++i;
+    if (!readUsualCoordinate(text, i, firstValue, firstIsLatitude))
+        return false;
+    while (i < size && isBlank(text[i]))
+        ++i;
+    if (!readUsualCoordinate(text, i, secondValue, secondIsLatitude) || firstIsLatitude == secondIsLatitude)
+        return false;
+    point = firstIsLatitude ? GeoPoint(secondValue, firstValue) : GeoPoint(firstValue, secondValue);
+    return true;
+}
 
-    // Real files write hemisphere letters in lower case too. Plain ASCII, nearly every
-    // line, is upper-cased into a stack buffer; the rest goes through the toolkit.
-    TextBuffer asciiUpper;
-    QString upperText;
-    QStringView upper;
-    const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-    if (ascii) {
-        asciiUpper.resize(text.size());
-        std::transform(text.begin(), text.end(), asciiUpper.begin(), [](QChar c) {
-            const char16_t u = c.unicode();
-            return u >= u'a' && u <= u'z' ? char16_t(u - (u'a' - u'A')) : u;
-        });
-        upper = QStringView(asciiUpper.constData(), asciiUpper.size());
-    } else {
-        upperText = text.toString().toUpper();
-        upper = upperText;
-    }
+GeoPoint readPairGenerally(QStringView text, bool *ok)
+{
+    // Real files write hemisphere letters in lower case too. Only these four letters are
+    // folded: upper-casing everything would turn a "ß" after the N into "SS", a south.
+    TextBuffer folded;
+    folded.resize(text.size());
+    std::transform(text.begin(), text.end(), folded.begin(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u == u'n' || u == u's' || u == u'e' || u == u'w' ? char16_t(u - (u'a' - u'A')) : u;
+    });
+    const QStringView upper(folded.constData(), folded.size());
     const qsizetype latLetter = indexOfLetter(upper, true);
     const qsizetype lonLetter = indexOfLetter(upper, false);
     if (latLetter == 0 || lonLetter == 0) {
@@ -400,4 +386,25 @@ GeoPoint parseCoordinatePair(QStringView text, bool *ok)
     if (ok)
         *ok = latOk && lonOk;
     return GeoPoint(lon, lat);
+}
+
+GeoPoint parseCoordinatePair(QStringView text, bool *ok)
+{
+    bool readable = true;
+    GeoPoint point;
+    if (!readUsualPair(text, point))
+        point = readPairGenerally(text, &readable);
+    // Beyond the poles or the date line a value is no coordinate: the airspace must not
+    // be written with it.
+    if (std::abs(int64_t(point.lat)) > Mas::Quarter) {
+        point.lat = 0;
+        readable = false;
+    }
+    if (std::abs(int64_t(point.lon)) > Mas::Half) {
+        point.lon = 0;
+        readable = false;
+    }
+    if (ok)
+        *ok = readable;
+    return point;
 }

@@ -10,8 +10,9 @@
 Q_DECLARE_LOGGING_CATEGORY(lcOpenAir)
 
 // A coordinate pair such as "47:30:00 N 008:30:00 E" (either order; hemisphere letters in
-// either case). ok is false when the pair is not readable: a value could not be parsed,
-// a hemisphere letter is missing, or the text begins with one. Unreadable values are 0.
+// either case). ok is false when the pair is not readable: a value could not be parsed or
+// lies beyond 90 degrees of latitude or 180 of longitude, a hemisphere letter is missing,
+// or the text begins with one. Unreadable values are 0.
 GeoPoint parseCoordinatePair(QStringView text, bool *ok = nullptr);
 
 // One coordinate in milli-arc-seconds; the number of colons picks the notation.

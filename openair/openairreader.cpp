@@ -3,6 +3,7 @@
 #include "openair/altitude.h"
 #include "openair/coordinates.h"
 #include "openair/saturating.h"
+#include "model/airspacetypes.h"
 #include "model/geometry.h"
 
 #include <QFile>
@@ -17,45 +18,13 @@ namespace {
 
 constexpr int AltitudeError = -5000000;
 
-// \s for all of Unicode white space, as in the toolkit's older engine.
+// \s for all of Unicode white space, as in the toolkit's older engine; without case.
 QRegularExpression pattern(const char *text)
 {
-    QRegularExpression re(QString::fromLatin1(text), QRegularExpression::UseUnicodePropertiesOption);
+    QRegularExpression re(QString::fromLatin1(text), QRegularExpression::UseUnicodePropertiesOption
+                                                           | QRegularExpression::CaseInsensitiveOption);
     re.optimize();
     return re;
-}
-
-int classFromWord(const QString &word, bool &known)
-{
-    static const struct {
-        const char16_t *word;
-        int value;
-    } classes[] = {
-        {u"R", Restricted}, {u"Q", Danger}, {u"P", Prohibited}, {u"A", ClassA},
-        {u"B", ClassB}, {u"C", ClassC}, {u"D", ClassD}, {u"GP", GliderProhibited},
-        {u"CTR", CTR}, {u"W", WaveWindow},
-    };
-    for (const auto &entry : classes) {
-        if (word == QStringView(entry.word)) {
-            known = true;
-            return entry.value;
-        }
-    }
-    known = false;
-    return Special;
-}
-
-int typeFlagsFromText(const QString &text)
-{
-    static const char16_t *const types[] = {
-        u"D", u"AWY", u"FIZ", u"CTR", u"TMA", u"R", u"TSA", u"VZ",
-        u"FLF", u"HPO", u"GG", u"HI", u"SZ", u"BB", u"W",
-    };
-    for (int bit = 0; bit < int(std::size(types)); ++bit) {
-        if (text == QStringView(types[bit]))
-            return 1 << bit;
-    }
-    return 0;
 }
 
 // A decimal integer with optional sign and surrounding blanks; 0 when it is not one.
@@ -84,6 +53,14 @@ bool readNumber(QStringView text, double &value)
     bool ok = false;
     value = text.trimmed().toDouble(&ok);
     return ok && std::isfinite(value);
+}
+
+// A DC or DA radius in nautical miles: above 0 and at most 1,000 NM. A radius of 0 gives
+// no outline and a huge one latitudes beyond the pole.
+bool readRadius(QStringView text, double &miles)
+{
+    constexpr double MaxMiles = 1000;
+    return readNumber(text, miles) && miles > 0 && miles <= MaxMiles;
 }
 
 // Degrees to a bearing in [0, 360) degrees of milli-arc-seconds.
@@ -270,6 +247,16 @@ bool OpenAirReader::openBytes(const QByteArray &bytes)
     // Files come in UTF-8 (with or without byte-order mark) and in Latin-1; only a file
     // that is valid UTF-8 throughout is read as UTF-8.
     m_bytes = bytes;
+    // Notepad's "Unicode" is UTF-16 with a byte-order mark: decoded once, it is read as
+    // UTF-8 like any other file.
+    const bool littleEndian = m_bytes.startsWith("\xFF\xFE");
+    if (littleEndian || m_bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder decoder(littleEndian ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                               QStringConverter::Flag::Stateless);
+        m_bytes = QString(decoder.decode(QByteArrayView(m_bytes).sliced(2))).toUtf8();
+        m_isUtf8 = true;
+        return true;
+    }
     if (m_bytes.startsWith("\xEF\xBB\xBF"))
         m_position = 3;
     m_isUtf8 = isUtf8Throughout(QByteArrayView(m_bytes).sliced(m_position));
@@ -302,7 +289,8 @@ bool OpenAirReader::readLine(QStringView &line)
     return true;
 }
 
-AirspacePtr OpenAirReader::nextAirspace()
+// Everything that belongs to one airspace starts afresh: nothing carries into the next.
+void OpenAirReader::resetBlock()
 {
     m_airspace.reset();
     m_pendingFlags = DirectionKnown;
@@ -310,6 +298,15 @@ AirspacePtr OpenAirReader::nextAirspace()
     m_clockwise = true;
     m_pendingText.clear();
     m_pendingIsAngles = false;
+    m_typeText.clear();
+    m_hasClassOrName = false;
+    m_floorReading = AltitudeReading();
+    m_ceilingReading = AltitudeReading();
+}
+
+AirspacePtr OpenAirReader::nextAirspace()
+{
+    resetBlock();
     if (!m_isOpen)
         return nullptr;
 
@@ -365,14 +362,38 @@ AirspacePtr OpenAirReader::nextAirspace()
 
 AirspacePtr OpenAirReader::finishAirspace()
 {
+    if (!m_airspace)
+        return nullptr;
+    applyType();
+    // A block started by a stray A record (an AT label after a terrain block, an AR) is
+    // no airspace: it is listed, never written as a "default" area.
+    if (!m_hasClassOrName)
+        m_airspace->addDefinitionFault(QObject::tr("no AC or AN record"));
     // An arc or circle still waiting for its centre would leave a gap in the outline.
-    if (m_airspace && (m_pendingFlags & TextMask)) {
+    if (m_pendingFlags & TextMask) {
         m_airspace->addDefinitionFault(QObject::tr("line %1: arc or circle without a centre: %2")
                                                .arg(QString::number(m_pendingLineNumber), m_pendingLine));
     }
+    // The instrument could never warn of such an airspace.
+    if (m_airspace->floor() > m_airspace->ceiling())
+        m_airspace->addDefinitionFault(QObject::tr("floor above ceiling"));
+    m_airspace->setLimitCounts(int(m_floorReading.inBaseUnit) + int(m_ceilingReading.inBaseUnit),
+                               int(m_floorReading.aboveGround) + int(m_ceilingReading.aboveGround));
     AirspacePtr result;
     result.swap(m_airspace);
     return result;
+}
+
+// OpenAir version 2 writes restricted, danger and prohibited areas as "AC UNC" with the
+// kind in AY, and a control zone as "AC D" with "AY CTR": the AY type names the class
+// then. A type named by AT comes first.
+void OpenAirReader::applyType()
+{
+    int airspaceClass = Special;
+    if (airspaceClassFromType(m_typeText, airspaceClass))
+        m_airspace->setAirspaceClass(airspaceClass);
+    if (m_airspace->typeFlags() == 0)
+        m_airspace->setTypeFlags(airspaceTypeFlag(m_typeText));
 }
 
 bool OpenAirReader::processLine()
@@ -383,10 +404,14 @@ bool OpenAirReader::processLine()
         return false;
     if (hasKey(line, u'A', u'C')) {
         readClass();
+        m_hasClassOrName = true;
     } else if (hasKey(line, u'A', u'N')) {
         airspace.setName(line.mid(3));
+        m_hasClassOrName = true;
     } else if (hasKey(line, u'A', u'T')) {
-        airspace.setTypeFlags(typeFlagsFromText(line.mid(3).trimmed().toUpper()));
+        airspace.setTypeFlags(airspaceTypeFlag(line.mid(3).trimmed().toUpper()));
+    } else if (hasKey(line, u'A', u'Y')) {
+        m_typeText = line.mid(2).trimmed().toUpper();
     } else if (hasKey(line, u'A', u'D')) {
         airspace.setAdText(line.mid(3).trimmed());
     } else if (hasKey(line, u'A', u'R')) {
@@ -397,7 +422,7 @@ bool OpenAirReader::processLine()
         readLimit(false);
     } else if (hasKey(line, u'C', u'O')) {
         // Each CO text brings its own leading blank; plain concatenation keeps any "%1".
-        airspace.setComment(airspace.comment() + line.mid(2));
+        airspace.appendComment(QStringView(line).mid(2));
     } else if (hasKey(line, u'W', u'D')) {
         airspace.setWarningDistance(decimalInteger(QStringView(line).mid(3)));
     } else if (hasKey(line, u'D', u'P')) {
@@ -423,8 +448,9 @@ void OpenAirReader::readClass()
         m_airspace->setAirspaceClass(Special);
         return;
     }
-    bool known = false;
-    m_airspace->setAirspaceClass(classFromWord(words.at(1).toString(), known));
+    int airspaceClass = Special;
+    const bool known = airspaceClassFromWord(words.at(1), airspaceClass);
+    m_airspace->setAirspaceClass(airspaceClass);
     if (!known)
         addDefinitionNote();
 }
@@ -432,25 +458,33 @@ void OpenAirReader::readClass()
 void OpenAirReader::readLimit(bool ceiling)
 {
     const QString text = m_currentLine.mid(2);
-    const int value = parseAltitude(text);
-    const bool failed = value == AltitudeError;
+    const AltitudeReading reading = readLimitText(text);
+    (ceiling ? m_ceilingReading : m_floorReading) = reading;
     if (ceiling) {
-        m_airspace->setCeiling(failed ? UnlimitedCeilingCm : value);
-        m_airspace->setCeilingText(failed ? QString() : text);
+        m_airspace->setCeiling(reading.readable ? reading.centimetres : UnlimitedCeilingCm);
+        m_airspace->setCeilingText(reading.readable ? text : QString());
     } else {
-        m_airspace->setFloor(failed ? 0 : value);
-        m_airspace->setFloorText(failed ? QString() : text);
+        m_airspace->setFloor(reading.readable ? reading.centimetres : 0);
+        m_airspace->setFloorText(reading.readable ? text : QString());
     }
 }
 
 int OpenAirReader::parseAltitude(const QString &text)
 {
+    const AltitudeReading reading = readLimitText(text);
+    return reading.readable ? reading.centimetres : AltitudeError;
+}
+
+// An empty text, or one that says nothing readable (`AH NOTAM`, `AH FL`), must not become
+// a limit of 0: the note tells, and the limit stays open.
+AltitudeReading OpenAirReader::readLimitText(const QString &text)
+{
     const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty()) {
+    const AltitudeReading reading =
+            trimmed.isEmpty() ? AltitudeReading{0, false} : readAltitude(trimmed, m_heightsInFeet);
+    if (!reading.readable)
         addDefinitionNote();
-        return AltitudeError;
-    }
-    return altitudeCentimetres(trimmed, m_heightsInFeet);
+    return reading;
 }
 
 void OpenAirReader::readPoint()
@@ -470,7 +504,9 @@ void OpenAirReader::readVariable()
     static const QRegularExpression directionKey = pattern("V\\s{0,10}D\\s{0,10}=");
     static const QRegularExpression widthOrZoom = pattern("[WZ]\\s{0,10}=");
 
-    QString line = m_currentLine.toUpper();
+    // Keys in any case. The coordinate text keeps its case: the pair reader folds the
+    // hemisphere letters itself, and upper-casing all would turn a "ß" into "SS".
+    QString line = m_currentLine;
     if (line.contains(centre)) {
         line.remove(centreKey);
         bool ok = false;
@@ -499,18 +535,21 @@ void OpenAirReader::buildPendingGeometry()
     } else {
         return;
     }
-    // The centre is used up; the direction stays.
-    m_pendingFlags = DirectionKnown;
+    // Centre and direction stay for the next arc or circle of this airspace: real files
+    // give one centre for several arcs around it.
+    m_pendingFlags = DirectionKnown | CentreKnown;
 }
 
 void OpenAirReader::buildCircle()
 {
     double miles = 0;
-    if (!readNumber(m_pendingText, miles)) {
+    const int32_t radius =
+            readRadius(m_pendingText, miles) ? Saturating::truncToInt32(miles * 1.852 * 1000 * 100) : 0;
+    if (radius <= 0) {
         addDefinitionNote();
         return;
     }
-    m_airspace->addCircle(m_centre, Saturating::truncToInt32(miles * 1.852 * 1000 * 100));
+    m_airspace->addCircle(m_centre, radius);
 }
 
 void OpenAirReader::buildArc()
@@ -536,12 +575,13 @@ void OpenAirReader::buildArcFromAngles()
     double miles = 0;
     double startDegrees = 0;
     double endDegrees = 0;
-    if (parts.size() != 3 || !readNumber(parts.at(0), miles) || !readNumber(parts.at(1), startDegrees)
-        || !readNumber(parts.at(2), endDegrees)) {
+    const bool readable = parts.size() == 3 && readRadius(parts.at(0), miles) && readNumber(parts.at(1), startDegrees)
+                          && readNumber(parts.at(2), endDegrees);
+    const int32_t radius = readable ? Saturating::truncToInt32(miles * CentimetresPerNauticalMile) : 0;
+    if (radius <= 0) {
         addDefinitionNote();
         return;
     }
-    const int32_t radius = Saturating::truncToInt32(miles * CentimetresPerNauticalMile);
     const GeoPoint from = destinationPoint(m_centre, radius, bearingFromDegrees(startDegrees));
     const GeoPoint to = destinationPoint(m_centre, radius, bearingFromDegrees(endDegrees));
     m_airspace->addArc(m_centre, from, to, m_clockwise);
@@ -553,8 +593,7 @@ void OpenAirReader::addDefinitionNote()
     if (!m_airspace)
         return;
     const QString where = QString::number(m_lineNumber).rightJustified(5, u' ') + QLatin1String("::") + m_currentLine;
-    const QString comment = m_airspace->comment();
-    m_airspace->setComment(comment.isEmpty() ? where : comment + u'\n' + where);
+    m_airspace->appendCommentLine(where);
 }
 
 // A vertex at 0/0 must never reach the device: the airspace is marked faulty and listed

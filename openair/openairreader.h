@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/airspace.h"
+#include "openair/altitude.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -59,11 +60,13 @@ private:
         CircleReady = CentreKnown | CircleText,                      // 0x0F
     };
 
+    void resetBlock();
     bool readLine(QStringView &line);
     // false for TC/TO, which end the airspace.
     bool processLine();
     void readClass();
     void readLimit(bool ceiling);
+    AltitudeReading readLimitText(const QString &text);
     void readVariable();
     void readPoint();
     void buildPendingGeometry();
@@ -71,6 +74,7 @@ private:
     void buildArc();
     void buildArcFromAngles();
     AirspacePtr finishAirspace();
+    void applyType();
     void addDefinitionNote();
     void addUnreadableCoordinates(int lineNumber, const QString &line);
 
@@ -95,6 +99,10 @@ private:
     int m_pendingFlags = DirectionKnown;
     GeoPoint m_centre;
     bool m_clockwise = true;
+    QString m_typeText;   // of the last AY record, upper case
+    bool m_hasClassOrName = false;   // an AC or AN record: the block defines an airspace
+    AltitudeReading m_floorReading;
+    AltitudeReading m_ceilingReading;
     QString m_pendingText;
     bool m_pendingIsAngles = false;   // DA: radius and two bearings instead of two points
     int m_pendingLineNumber = 0;

@@ -1,4 +1,5 @@
 #include "model/airspace.h"
+#include "model/airspacetypes.h"
 #include "output/devicetext.h"
 #include "output/longlines.h"
 
@@ -8,23 +9,6 @@ namespace {
 
 // A warning distance of 0 is written as 200 m.
 constexpr int DefaultWarningMetres = 200;
-
-QString classLetter(int airspaceClass)
-{
-    switch (airspaceClass) {
-    case Restricted: return QStringLiteral("R");
-    case Danger: return QStringLiteral("Q");
-    case Prohibited: return QStringLiteral("P");
-    case ClassA: return QStringLiteral("A");
-    case ClassB: return QStringLiteral("B");
-    case ClassC: return QStringLiteral("C");
-    case ClassD: return QStringLiteral("D");
-    case GliderProhibited: return QStringLiteral("GP");
-    case CTR: return QStringLiteral("CTR");
-    case WaveWindow: return QStringLiteral("W");
-    default: return QStringLiteral("R");   // Special and unknown values count as restricted
-    }
-}
 
 // Lines are made in a stack buffer and copied once: nearly every line of a record is
 // one of these.
@@ -40,11 +24,11 @@ QString pointLine(QLatin1String keyword, GeoPoint point)
     return QString(reinterpret_cast<const QChar *>(buffer), end - buffer);
 }
 
-// A straight edge: its start point only when it opens the outline, so that consecutive
-// edges do not repeat a shared corner.
-void appendLineLines(QStringList &lines, GeoPoint from, GeoPoint to, bool isFirst)
+// A straight edge: its start point only when it is not the corner where the segment
+// before it ended, so that consecutive edges do not repeat a shared corner.
+void appendLineLines(QStringList &lines, GeoPoint from, GeoPoint to, bool withStart)
 {
-    if (isFirst)
+    if (withStart)
         lines.append(pointLine(QLatin1String("DP "), from));
     lines.append(pointLine(QLatin1String("DP "), to));
 }
@@ -72,9 +56,9 @@ QStringList Airspace::deviceRecord(int warningDistanceCm)
 
     QStringList lines;
     lines.reserve(qsizetype(9 + m_arTexts.size() + 3 * working.size()));
-    lines.append(QStringLiteral("AC ") + classLetter(m_airspaceClass));
+    lines.append(QStringLiteral("AC ") + airspaceClassWord(m_airspaceClass));
     lines.append(QStringLiteral("AT ") + deviceTypeText());
-    lines.append(QStringLiteral("AD ") + m_adText);
+    lines.append(QStringLiteral("AD ") + withoutControlCharacters(m_adText));
     lines.append(QStringLiteral("AN ") + toDeviceText(m_deviceName));
     lines.append(QStringLiteral("AL ") + deviceMetreText(m_floor));
     lines.append(QStringLiteral("AH ") + deviceMetreText(m_ceiling));
@@ -82,20 +66,25 @@ QStringList Airspace::deviceRecord(int warningDistanceCm)
         lines.append(QStringLiteral("AR1 "));
     } else {
         for (qsizetype i = 0; i < m_arTexts.size(); ++i)
-            lines.append(QStringLiteral("AR") + QString::number(i + 1) + QLatin1Char(' ') + m_arTexts.at(i));
+            lines.append(QStringLiteral("AR") + QString::number(i + 1) + QLatin1Char(' ')
+                         + withoutControlCharacters(m_arTexts.at(i)));
     }
     lines.append(QStringLiteral("WD ")
                  + (warningDistanceCm == 0 ? QString::number(DefaultWarningMetres)
                                            : deviceMetreText(warningDistanceCm)));
     lines.append(QStringLiteral("CO ") + toDeviceText(m_comment));
 
-    bool isFirst = true;
+    // A line that does not start where the segment before it ended (points before an
+    // arc that starts elsewhere, once the outline is turned round) writes its start too:
+    // that corner is part of the outline.
+    const OutlinePiece *previous = nullptr;
     for (const OutlinePiece &piece : working) {
+        const bool withStart = !previous || piece.start != previous->end;
         if (piece.original >= 0)
-            lines.append(m_segments[std::size_t(piece.original)]->deviceLines(isFirst));   // moves the strings in
+            lines.append(m_segments[std::size_t(piece.original)]->deviceLines(withStart));   // moves the strings in
         else
-            appendLineLines(lines, piece.start, piece.end, isFirst);
-        isFirst = false;
+            appendLineLines(lines, piece.start, piece.end, withStart);
+        previous = &piece;
     }
     return lines;
 }
@@ -103,7 +92,11 @@ QStringList Airspace::deviceRecord(int warningDistanceCm)
 QString Airspace::errorText() const
 {
     QStringList pieces = m_definitionFaults;
-    if (!hasExtent(m_segments))
+    // An outline that never got a segment (no points, a single point, arcs without a
+    // centre) has no boundary at all: the airspace is listed, not lost.
+    if (!m_hadSegment)
+        pieces.append(QObject::tr("no boundary"));
+    else if (!hasExtent(m_segments))
         pieces.append(QObject::tr("outline has no extent: all its points are the same"));
     if (m_hasDefinitionError) {
         for (std::size_t i = 0; i < m_segments.size(); ++i) {
@@ -117,32 +110,15 @@ QString Airspace::errorText() const
 
 QString Airspace::deviceTypeText() const
 {
-    switch (m_typeFlags) {
-    case 0x0001: return QStringLiteral("D");
-    case 0x0002: return QStringLiteral("AWY");
-    case 0x0004: return QStringLiteral("FIZ");
-    case 0x0008: return QStringLiteral("CTR");
-    case 0x0010: return QStringLiteral("TMA");
-    case 0x0020: return QStringLiteral("R");
-    case 0x0040: return QStringLiteral("TSA");
-    case 0x0080: return QStringLiteral("VZ");
-    case 0x0100: return QStringLiteral("FLF");
-    case 0x0200: return QStringLiteral("HPO");
-    case 0x0400: return QStringLiteral("GG");
-    case 0x0800: return QStringLiteral("HI");
-    case 0x1000: return QStringLiteral("SZ");
-    case 0x2000: return QStringLiteral("BB");
-    case 0x4000: return QStringLiteral("W");
-    default: return QString();   // none, or several types at once
-    }
+    return airspaceTypeText(m_typeFlags);
 }
 
-QStringList AirspaceSegment::deviceLines(bool isFirst) const
+QStringList AirspaceSegment::deviceLines(bool withStart) const
 {
     if (m_kind == Line) {
         QStringList lines;
-        lines.reserve(isFirst ? 2 : 1);
-        appendLineLines(lines, m_startPoint, m_endPoint, isFirst);
+        lines.reserve(withStart ? 2 : 1);
+        appendLineLines(lines, m_startPoint, m_endPoint, withStart);
         return lines;
     }
     char16_t buffer[16 + 2 * DeviceCoordinateTextMax];

@@ -1,5 +1,7 @@
 #include "output/devicetext.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr uint32_t UnitsPerDegree = Mas::Degree;
@@ -93,5 +95,15 @@ QString toDeviceText(const QString &text)
         }
         out[i] = QChar(mapped);
     }
+    return result;
+}
+
+QString withoutControlCharacters(const QString &text)
+{
+    const auto isControl = [](QChar c) { return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F); };
+    if (std::none_of(text.begin(), text.end(), isControl))
+        return text;
+    QString result = text;
+    std::replace_if(result.begin(), result.end(), isControl, QChar(u'_'));
     return result;
 }

@@ -20,3 +20,7 @@ QString deviceMetreText(int centimetres);
 // Reduces a text to printable ASCII for the instrument: German umlauts and é, è, à lose
 // their accent, anything else outside blank..tilde becomes "_". The length is kept.
 QString toDeviceText(const QString &text);
+
+// The text with every control character (below blank, and U+007F to U+009F) made "_":
+// a line break or form feed inside a record line would break the file for the device.
+QString withoutControlCharacters(const QString &text);

@@ -63,52 +63,12 @@
 <context>
     <name>QObject</name>
     <message>
-        <source>Aufruf: zonvert-cli -in &lt;name&gt; [-out &lt;name&gt;] [-wm &lt;zahl&gt; | -wf &lt;zahl&gt;] [-hf] [-close] [-append] [-h]
-
-Wandelt eine OpenAir-Datei in eine kaf-Luftraumdatei um.
-
-  -in &lt;name&gt;    Name und Pfad der umzuwandelnden Datei.
-  -out &lt;name&gt;   Name und Pfad der Ausgabedatei oder ein Verzeichnis; ohne Angabe
-                der Name der Eingabedatei mit der Endung .kaf.
-  -wm &lt;zahl&gt;    Warndistanz in Metern (0 bis 10000; ohne Angabe oder 0: 400).
-  -wf &lt;zahl&gt;    Warndistanz in Fuss (wird in Meter umgerechnet).
-  -hf           Höhen ohne Einheit sind Fuss (sonst Meter).
-  -close        Offene Umrisse schließen.
-  -append       An eine bestehende Ausgabedatei anhängen (sonst wird sie ersetzt).
-  -h, -help     Diese Hilfe anzeigen.
-
-Rückgabewert: 0 alle Lufträume geschrieben, 3 einige nicht geschrieben,
-2 Dateifehler, 1 Aufruffehler.
-</source>
-        <translation>Usage: zonvert-cli -in &lt;name&gt; [-out &lt;name&gt;] [-wm &lt;number&gt; | -wf &lt;number&gt;] [-hf] [-close] [-append] [-h]
-
-Converts an OpenAir file into a kaf airspace file.
-
-  -in &lt;name&gt;    Name and path of the file to convert.
-  -out &lt;name&gt;   Name and path of the output file, or a folder; if omitted,
-                the input file&apos;s name with the extension .kaf.
-  -wm &lt;number&gt;  Warning distance in metres (0 to 10000; omitted or 0: 400).
-  -wf &lt;number&gt;  Warning distance in feet (converted to metres).
-  -hf           Heights without a unit are feet (otherwise metres).
-  -close        Close open outlines.
-  -append       Append to an existing output file (otherwise it is replaced).
-  -h, -help     Show this help.
-
-Exit code: 0 all airspaces written, 3 some not written,
-2 file error, 1 usage error.
-</translation>
-    </message>
-    <message>
         <source>Unbekannte Option: %1</source>
         <translation>Unknown option: %1</translation>
     </message>
     <message>
         <source>Der Option %1 fehlt ihr Wert.</source>
         <translation>The option %1 is missing its value.</translation>
-    </message>
-    <message>
-        <source>Keine ganze Zahl für %1: %2</source>
-        <translation>Not a whole number for %1: %2</translation>
     </message>
     <message>
         <source>Keine Eingabedatei angegeben (-in).</source>
@@ -227,6 +187,107 @@ to %2 succeeded
     <message>
         <source>line %1: coordinates not readable: %2</source>
         <translation>line %1: coordinates not readable: %2</translation>
+    </message>
+    <message>
+        <source>%1 Höhenangaben ohne Einheit wurden in %2 gelesen.</source>
+        <translation>%1 heights without a unit were read in %2.</translation>
+    </message>
+    <message>
+        <source>Fuss</source>
+        <translation>feet</translation>
+    </message>
+    <message>
+        <source>Metern</source>
+        <translation>metres</translation>
+    </message>
+    <message>
+        <source>%1 Höhenangaben über Grund wurden als Höhen über Meer geschrieben.</source>
+        <translation>%1 heights above ground were written as heights above sea level.</translation>
+    </message>
+    <message>
+        <source>no AC or AN record</source>
+        <translation>no AC or AN record</translation>
+    </message>
+    <message>
+        <source>floor above ceiling</source>
+        <translation>floor above ceiling</translation>
+    </message>
+    <message>
+        <source>no boundary</source>
+        <translation>no boundary</translation>
+    </message>
+    <message>
+        <source>ohne %1</source>
+        <translation>without %1</translation>
+    </message>
+    <message>
+        <source>Untergrenze bis %1</source>
+        <translation>floor up to %1</translation>
+    </message>
+    <message>
+        <source>%1 km um %2, %3</source>
+        <translation>%1 km around %2, %3</translation>
+    </message>
+    <message>
+        <source>Gebiet %1</source>
+        <translation>area %1</translation>
+    </message>
+    <message>
+        <source>kein Filter</source>
+        <translation>no filter</translation>
+    </message>
+    <message>
+        <source>Aufruf: zonvert-cli -in &lt;name&gt; [-out &lt;name&gt;] [-wm &lt;zahl&gt; | -wf &lt;zahl&gt;] [-hf] [-close] [-append] [-h]
+
+Wandelt eine OpenAir-Datei in eine kaf-Luftraumdatei um.
+
+  -in &lt;name&gt;    Name und Pfad der umzuwandelnden Datei.
+  -out &lt;name&gt;   Name und Pfad der Ausgabedatei oder ein Verzeichnis; ohne Angabe
+                der Name der Eingabedatei mit der Endung .kaf; - schreibt auf die
+                Standardausgabe (Meldungen dann auf die Standardfehlerausgabe).
+  -wm &lt;zahl&gt;    Warndistanz in Metern (0 bis 10000; ohne Angabe oder 0: 400).
+  -wf &lt;zahl&gt;    Warndistanz in Fuss (0 bis 32811; wird in Meter umgerechnet).
+  -hf           Höhen ohne Einheit sind Fuss (sonst Meter).
+  -close        Offene Umrisse schließen.
+  -append       An eine bestehende Ausgabedatei anhängen (sonst wird sie ersetzt).
+  -h, -help     Diese Hilfe anzeigen.
+
+Höhen: Eine Einheit gilt, wenn sie das Wort direkt nach der Zahl ist (ft, f, feet, m,
+meter, meters, metre, metres; 1000ft, 3500 F AMSL). Das M von MSL und das F von SFC sind
+keine Einheit: 3500MSL wird in der Grundeinheit gelesen, Meter oder mit -hf Fuss.
+Flugflächen sind Fuss (FL95), mit M danach Meter (FL95 M). Ein Text ohne Zahl (NOTAM)
+wird vermerkt und lässt die Grenze offen. Die Datei kennt nur Meter über Meer: Höhen über
+Grund (AGL, ASFC, SFC, GND nach der Zahl) werden als Höhen über Meer geschrieben. Die
+Zusammenfassung nennt, wie viele Höhen ohne Einheit und über Grund geschrieben wurden.
+
+Rückgabewert: 0 alle Lufträume geschrieben, 3 einige oder keine geschrieben,
+2 Dateifehler, 1 Aufruffehler, 128 + Signalnummer nach SIGTERM oder SIGINT.
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-wm braucht eine ganze Zahl von 0 bis %1 (Meter), nicht: %2</source>
+        <translation>-wm needs a whole number from 0 to %1 (metres), not: %2</translation>
+    </message>
+    <message>
+        <source>-wf braucht eine ganze Zahl von 0 bis %1 (Fuss), nicht: %2</source>
+        <translation>-wf needs a whole number from 0 to %1 (feet), not: %2</translation>
+    </message>
+    <message>
+        <source>Keine Lufträume gefunden in %1</source>
+        <translation>no airspace found in %1</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 konnte nicht umgewandelt werden: zu wenig Arbeitsspeicher.</source>
+        <translation>The file %1 could not be converted: not enough memory.</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 ist die Eingabedatei und wird nicht überschrieben.</source>
+        <translation>The file %1 is the input file and is not overwritten.</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 ist zu gross: gelesen werden höchstens %2 MiB.</source>
+        <translation>The file %1 is too large: at most %2 MiB are read.</translation>
     </message>
 </context>
 </TS>

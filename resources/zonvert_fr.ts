@@ -63,52 +63,12 @@
 <context>
     <name>QObject</name>
     <message>
-        <source>Aufruf: zonvert-cli -in &lt;name&gt; [-out &lt;name&gt;] [-wm &lt;zahl&gt; | -wf &lt;zahl&gt;] [-hf] [-close] [-append] [-h]
-
-Wandelt eine OpenAir-Datei in eine kaf-Luftraumdatei um.
-
-  -in &lt;name&gt;    Name und Pfad der umzuwandelnden Datei.
-  -out &lt;name&gt;   Name und Pfad der Ausgabedatei oder ein Verzeichnis; ohne Angabe
-                der Name der Eingabedatei mit der Endung .kaf.
-  -wm &lt;zahl&gt;    Warndistanz in Metern (0 bis 10000; ohne Angabe oder 0: 400).
-  -wf &lt;zahl&gt;    Warndistanz in Fuss (wird in Meter umgerechnet).
-  -hf           Höhen ohne Einheit sind Fuss (sonst Meter).
-  -close        Offene Umrisse schließen.
-  -append       An eine bestehende Ausgabedatei anhängen (sonst wird sie ersetzt).
-  -h, -help     Diese Hilfe anzeigen.
-
-Rückgabewert: 0 alle Lufträume geschrieben, 3 einige nicht geschrieben,
-2 Dateifehler, 1 Aufruffehler.
-</source>
-        <translation>Usage : zonvert-cli -in &lt;nom&gt; [-out &lt;nom&gt;] [-wm &lt;nombre&gt; | -wf &lt;nombre&gt;] [-hf] [-close] [-append] [-h]
-
-Convertit un fichier OpenAir en fichier d&apos;espaces aériens kaf.
-
-  -in &lt;nom&gt;     Nom et chemin du fichier à convertir.
-  -out &lt;nom&gt;    Nom et chemin du fichier de sortie, ou un dossier ; par défaut,
-                le nom du fichier d&apos;entrée avec l&apos;extension .kaf.
-  -wm &lt;nombre&gt;  Distance d&apos;alerte en mètres (0 à 10000 ; absente ou 0 : 400).
-  -wf &lt;nombre&gt;  Distance d&apos;alerte en pieds (convertie en mètres).
-  -hf           Les hauteurs sans unité sont en pieds (sinon en mètres).
-  -close        Fermer les contours ouverts.
-  -append       Ajouter à un fichier de sortie existant (sinon il est remplacé).
-  -h, -help     Afficher cette aide.
-
-Code de retour : 0 tous les espaces aériens écrits, 3 certains non écrits,
-2 erreur de fichier, 1 erreur d&apos;utilisation.
-</translation>
-    </message>
-    <message>
         <source>Unbekannte Option: %1</source>
         <translation>Option inconnue : %1</translation>
     </message>
     <message>
         <source>Der Option %1 fehlt ihr Wert.</source>
         <translation>Il manque la valeur de l&apos;option %1.</translation>
-    </message>
-    <message>
-        <source>Keine ganze Zahl für %1: %2</source>
-        <translation>Pas un nombre entier pour %1 : %2</translation>
     </message>
     <message>
         <source>Keine Eingabedatei angegeben (-in).</source>
@@ -227,6 +187,107 @@ vers %2 réussie
     <message>
         <source>line %1: coordinates not readable: %2</source>
         <translation>ligne %1 : coordonnées illisibles : %2</translation>
+    </message>
+    <message>
+        <source>%1 Höhenangaben ohne Einheit wurden in %2 gelesen.</source>
+        <translation>%1 hauteurs sans unité ont été lues en %2.</translation>
+    </message>
+    <message>
+        <source>Fuss</source>
+        <translation>pieds</translation>
+    </message>
+    <message>
+        <source>Metern</source>
+        <translation>mètres</translation>
+    </message>
+    <message>
+        <source>%1 Höhenangaben über Grund wurden als Höhen über Meer geschrieben.</source>
+        <translation>%1 hauteurs au-dessus du sol ont été écrites comme hauteurs au-dessus de la mer.</translation>
+    </message>
+    <message>
+        <source>no AC or AN record</source>
+        <translation>aucun enregistrement AC ou AN</translation>
+    </message>
+    <message>
+        <source>floor above ceiling</source>
+        <translation>plancher au-dessus du plafond</translation>
+    </message>
+    <message>
+        <source>no boundary</source>
+        <translation>aucun contour</translation>
+    </message>
+    <message>
+        <source>ohne %1</source>
+        <translation>sans %1</translation>
+    </message>
+    <message>
+        <source>Untergrenze bis %1</source>
+        <translation>plancher jusqu'à %1</translation>
+    </message>
+    <message>
+        <source>%1 km um %2, %3</source>
+        <translation>%1 km autour de %2, %3</translation>
+    </message>
+    <message>
+        <source>Gebiet %1</source>
+        <translation>zone %1</translation>
+    </message>
+    <message>
+        <source>kein Filter</source>
+        <translation>aucun filtre</translation>
+    </message>
+    <message>
+        <source>Aufruf: zonvert-cli -in &lt;name&gt; [-out &lt;name&gt;] [-wm &lt;zahl&gt; | -wf &lt;zahl&gt;] [-hf] [-close] [-append] [-h]
+
+Wandelt eine OpenAir-Datei in eine kaf-Luftraumdatei um.
+
+  -in &lt;name&gt;    Name und Pfad der umzuwandelnden Datei.
+  -out &lt;name&gt;   Name und Pfad der Ausgabedatei oder ein Verzeichnis; ohne Angabe
+                der Name der Eingabedatei mit der Endung .kaf; - schreibt auf die
+                Standardausgabe (Meldungen dann auf die Standardfehlerausgabe).
+  -wm &lt;zahl&gt;    Warndistanz in Metern (0 bis 10000; ohne Angabe oder 0: 400).
+  -wf &lt;zahl&gt;    Warndistanz in Fuss (0 bis 32811; wird in Meter umgerechnet).
+  -hf           Höhen ohne Einheit sind Fuss (sonst Meter).
+  -close        Offene Umrisse schließen.
+  -append       An eine bestehende Ausgabedatei anhängen (sonst wird sie ersetzt).
+  -h, -help     Diese Hilfe anzeigen.
+
+Höhen: Eine Einheit gilt, wenn sie das Wort direkt nach der Zahl ist (ft, f, feet, m,
+meter, meters, metre, metres; 1000ft, 3500 F AMSL). Das M von MSL und das F von SFC sind
+keine Einheit: 3500MSL wird in der Grundeinheit gelesen, Meter oder mit -hf Fuss.
+Flugflächen sind Fuss (FL95), mit M danach Meter (FL95 M). Ein Text ohne Zahl (NOTAM)
+wird vermerkt und lässt die Grenze offen. Die Datei kennt nur Meter über Meer: Höhen über
+Grund (AGL, ASFC, SFC, GND nach der Zahl) werden als Höhen über Meer geschrieben. Die
+Zusammenfassung nennt, wie viele Höhen ohne Einheit und über Grund geschrieben wurden.
+
+Rückgabewert: 0 alle Lufträume geschrieben, 3 einige oder keine geschrieben,
+2 Dateifehler, 1 Aufruffehler, 128 + Signalnummer nach SIGTERM oder SIGINT.
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-wm braucht eine ganze Zahl von 0 bis %1 (Meter), nicht: %2</source>
+        <translation>-wm demande un nombre entier de 0 à %1 (mètres), pas : %2</translation>
+    </message>
+    <message>
+        <source>-wf braucht eine ganze Zahl von 0 bis %1 (Fuss), nicht: %2</source>
+        <translation>-wf demande un nombre entier de 0 à %1 (pieds), pas : %2</translation>
+    </message>
+    <message>
+        <source>Keine Lufträume gefunden in %1</source>
+        <translation>aucun espace aérien trouvé dans %1</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 konnte nicht umgewandelt werden: zu wenig Arbeitsspeicher.</source>
+        <translation>Le fichier %1 n'a pas pu être converti : mémoire insuffisante.</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 ist die Eingabedatei und wird nicht überschrieben.</source>
+        <translation>Le fichier %1 est le fichier d'entrée et n'est pas écrasé.</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 ist zu gross: gelesen werden höchstens %2 MiB.</source>
+        <translation>Le fichier %1 est trop grand : %2 Mio au plus sont lus.</translation>
     </message>
 </context>
 </TS>

@@ -123,7 +123,7 @@ private slots:
         for (const char *locale : {"en_GB.UTF-8", "C"})
             QCOMPARE(run({"-in", "alps.txt"}, QLatin1String(locale)).value(1),
                      "Conversion of the file " + m_dir.filePath("alps.txt") + "\nto " + m_dir.filePath("alps.kaf")
-                         + " succeeded\n\n1/1 airspaces converted.\n");
+                         + " succeeded\n\n1/1 airspaces converted.\n\n1 heights without a unit were read in metres.\n");
     }
 };
 

@@ -135,7 +135,7 @@ private slots:
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QString>("setting"); // "close", or a warning distance with its unit
         QTest::addColumn<QString>("names"); // of the written records
-        QTest::addColumn<int>("kept"); // airspaces read
+        QTest::addColumn<int>("kept"); // every airspace read
         QTest::addColumn<QString>("wd");
         const QByteArray square = polygon("S");
         // Names held several times: cut to 13 characters, counted from the last, in order of first
@@ -154,8 +154,10 @@ private slots:
         QTest::newRow("open 100 written") << polygon("Big", 100, false) << "" << "Big" << 1 << "400";
         QTest::newRow("closing makes 101") << polygon("Big", 100, false) << "close" << "" << 1 << "";
         QTest::newRow("all faulty") << faultyArc("F1") + faultyArc("F2") << "" << "" << 2 << "";
-        // An airspace without a boundary used to vanish from report and counts.
-        QTest::newRow("point alone listed") << "AC R\nDP 47:00:00 N 009:00:00 E\n\n" + square << "" << "S" << 2 << "400";
+        QTest::newRow("a single point is listed, not dropped")
+                << "AC R\nDP 47:00:00 N 009:00:00 E\n\n" + square << "" << "S" << 2 << "400";
+        QTest::newRow("an unreadable circle is listed, not dropped")
+                << "AC R\nAN C\nV X=47:00:00 N 009:00:00 E\nDC 2,5\n\n" + square << "" << "S" << 2 << "400";
         QTest::newRow("no airspace: banner only") << QByteArray("* a comment\n") << "" << "" << 0 << "";
         QTest::newRow("1000 ft is 30479 cm") << square << "1000 ft" << "S" << 1 << "304";
         QTest::newRow("huge distance saturates") << square << "2147483647 m" << "S" << 1 << "21474836";
@@ -188,6 +190,100 @@ private slots:
         QCOMPARE(bytes.count("\r\nAD Fl\xe4" "che\r\n"), written.size());
         QCOMPARE(bytes.count("\nWD " + wd.toLatin1() + "\r\n"), written.size());
         QCOMPARE(bytes.count("\nWD "), written.size());
+    }
+
+    // A file name may hold line breaks: it must not add a line, let alone a record, to the banner.
+    void bannerNamesTheSourceOnOneLine_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("plain") << "alps.txt" << QByteArray("*    source file   : alps.txt");
+        QTest::newRow("CR LF and a record") << "a\r\nAC Q\r\nAN X\r\n.txt" << QByteArray("*    source file   : a__AC Q__AN X__.txt");
+        QTest::newRow("tab, DEL, C1 control, form feed") << "\t\x7f\u0085\x0c.txt" << QByteArray("*    source file   : ____.txt");
+    }
+    void bannerNamesTheSourceOnOneLine()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, line);
+        ConversionOptions options;
+        options.inputFileName = m_dir.filePath(name);
+        options.outputText = m_output;
+        writeAll(options.inputFileName, polygon("S"));
+        convert(QByteArray(), options);
+        const QByteArray bytes = readAll(m_output);
+        QCOMPARE(bytes.split('\n').value(11), line + '\r');
+        QCOMPARE(bytes.count("\nAC "), 1);
+        QCOMPARE(bytes.count('\n') + bytes.count('\r'), 2 * bytes.count("\r\n"));
+    }
+
+    // The file holds bare metres above sea level: the summary tells how many written limits
+    // had no unit and how many were above the ground.
+    void summaryTellsWhatTheFileCannotHold_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<bool>("feet");
+        QTest::addColumn<QString>("paragraph");   // after the counts
+        const auto limits = [](const QByteArray &name, const QByteArray &lines) {
+            return polygon(name).replace("AL GND\nAH 1000 m\n", lines);
+        };
+        QTest::newRow("units, ground, flight level, 0") << limits("A", "AL 0\nAH FL95\n") + polygon("B") << false << "";
+        QTest::newRow("no unit, metres") << limits("A", "AL 1000\nAH 2000 MSL\n") << false
+                                         << "\n\n2 Höhenangaben ohne Einheit wurden in Metern gelesen.";
+        QTest::newRow("no unit, feet") << limits("A", "AL 1000\nAH 2000 ft\n") << true
+                                       << "\n\n1 Höhenangaben ohne Einheit wurden in Fuss gelesen.";
+        QTest::newRow("above ground") << limits("A", "AL 500 ft AGL\nAH 1500agl\n") + limits("B", "AL 1 m SFC\nAH 9 m\n")
+                                      << false
+                                      << "\n\n1 Höhenangaben ohne Einheit wurden in Metern gelesen.\n"
+                                         "3 Höhenangaben über Grund wurden als Höhen über Meer geschrieben.";
+        QTest::newRow("only written airspaces count")
+                << limits("A", "AL 500 AGL\nAH 2000 m\n") + faultyArc("F").replace("AL GND", "AL 1000 AGL") << false
+                << "\n\n1 Höhenangaben ohne Einheit wurden in Metern gelesen.\n"
+                   "1 Höhenangaben über Grund wurden als Höhen über Meer geschrieben.";
+    }
+    void summaryTellsWhatTheFileCannotHold()
+    {
+        QFETCH(QByteArray, input);
+        QFETCH(bool, feet);
+        ConversionOptions options;
+        options.heightsInFeet = feet;
+        const ConversionResult result = convert(input, options);
+        QTEST(m_ui.calls.last().mid(summary(result.writtenCount, result.keptCount).size()), "paragraph");
+        QVERIFY(m_ui.calls.last().startsWith(summary(result.writtenCount, result.keptCount)));
+    }
+
+    // Real files, converted with the window's defaults: the records mean what the file says.
+    void realFilesGiveTheRecordsTheySay_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("name");       // the record's AN text
+        QTest::addColumn<QString>("expected");   // its AC, AT, AL and AH lines
+        if (!QDir(QStringLiteral(ZONVERT_CORPUS_DIR)).exists())
+            QSKIP("no corpus folder");
+        const QString swiss = "switzerland-2016-flyland-utf8bom-crlf.txt", openAip = "france-2025-openaip-export-v2.txt";
+        QTest::newRow("Swiss ceiling in ft, GND-3950m") << swiss << "ALPNACH CTR 128."
+                                                        << "AC D|AT |AL 0|AH 3949";
+        QTest::newRow("Swiss floor in ft, 1700m-3050m") << swiss << "BERN 2 TMA 121.0"
+                                                        << "AC D|AT |AL 1699|AH 3049";
+        QTest::newRow("openAIP AY P area") << openAip << "LF-P2 CIVAUX" << "AC P|AT |AL 0|AH 1097";
+        QTest::newRow("openAIP AY R area") << openAip << "LF-R1A LANESTER" << "AC R|AT R|AL 0|AH 91";
+        QTest::newRow("openAIP AY CTR zone") << openAip << "CTR AJACCIO" << "AC CTR|AT CTR|AL 0|AH 761";
+    }
+    void realFilesGiveTheRecordsTheySay()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, name);
+        ConversionOptions options;
+        options.inputFileName = QDir(QStringLiteral(ZONVERT_CORPUS_DIR)).filePath(file);
+        options.outputText = m_output;
+        const ConversionResult result = convert(QByteArray(), options);
+        QCOMPARE(result.outcome, ConversionResult::Outcome::Finished);
+        QStringList found;
+        for (const QString &record : QString::fromLatin1(readAll(m_output)).split(QStringLiteral("\r\n\r\n"))) {
+            const QStringList lines = record.split(QStringLiteral("\r\n"));
+            if (lines.size() > 5 && lines.at(3) == "AN " + name)
+                found << QStringList{lines.at(0), lines.at(1), lines.at(4), lines.at(5)}.join(u'|');
+        }
+        QTEST(found.join(u'#'), "expected");
     }
 
     void charactersBeyondLatin1BecomeOneQuestionMarkEach()

@@ -132,12 +132,29 @@ private slots:
         QTest::newRow("texts") << triangle(ClassC, 0, 0, 40000, QString::fromUtf8("Süd|Müll| Mü\n x|A|ß").split(u'|'))
                                << QString::fromUtf8("AC C|AT |AD Müll|AN Sud|AL 0|AH 50000|AR1 A|AR2 ß|WD 400|CO  Mu_ x")
                                           + Triangle;
+        // A line break in AD or AR would let the text write a record line of its own.
+        QTest::newRow("control characters in AD and AR")
+                << triangle(ClassC, 0, 0, 0, {"X", "a\r\nAC Q\x7f\u0085", "", "\tb\x1f\u009f\u00a0c", "\x0c"})
+                << QString::fromUtf8("AC C|AT |AD a__AC Q__|AN X|AL 0|AH 50000|AR1 _b__\u00a0c|AR2 _|WD 200|CO ") + Triangle;
 
         auto arcFirst = std::make_shared<Airspace>();   // east half circle about A, then north again
         arcFirst->addArc(A, B, at(A.lat - Hundredth, A.lon), true);
         arcFirst->addPoint(B);
         QTest::newRow("arc first") << outlineLines(arcFirst)
                                    << "V D=+|V X=" + TextA + "|DB " + TextB + " , 46:59.400 N 008:00.000 E|DP " + TextB;
+        // Lines that do not start where the segment before them ended write their start.
+        auto turned = polygon({at(A.lat, C.lon), C});   // east side going north, then a west arc going south
+        turned->addArc(at(A.lat + Hundredth / 2, A.lon), B, A, false);
+        QTest::newRow("line after a turned-round arc that ends elsewhere")
+                << outlineLines(turned) << "V D=+|V X=47:00.300 N 008:00.000 E|DB " + TextA + " , " + TextB
+                                           + "|DP 47:00.600 N 008:00.600 E|DP 47:00.000 N 008:00.600 E";
+        auto afterCircle = polygon({A, B});
+        afterCircle->addCircle(C, CentimetresPerNauticalMile);
+        afterCircle->addPoint(C);
+        QTest::newRow("line after a circle")
+                << outlineLines(afterCircle) << "DP " + TextA + "|DP " + TextB
+                                                + "|V D=+|V X=47:00.600 N 008:00.600 E|DB 47:01.599 N 008:00.600 E , "
+                                                  "47:01.599 N 008:00.600 E|DP " + TextB + "|DP 47:00.600 N 008:00.600 E";
         auto circle = std::make_shared<Airspace>();
         circle->addCircle(A, CentimetresPerNauticalMile);
         QTest::newRow("circle names one point twice")
@@ -163,6 +180,7 @@ private slots:
         auto both = polygon({A, A});
         both->addDefinitionFault("coordinates not readable");
         QTest::newRow("reader fault first") << fault(both) << "coordinates not readable - " + noExtent;
+        QTest::newRow("no boundary at all") << fault(polygon({A})) << "no boundary";
 
         QTest::newRow("12 km into four") << pieces({100000, 1200000, 0}) << "10 30 30 30 30 arc";
         QTest::newRow("exactly 5 km stays") << pieces({LongLineCm}) << "50";
