@@ -9,23 +9,6 @@ namespace {
 // A warning distance of 0 is written as 200 m.
 constexpr int DefaultWarningMetres = 200;
 
-QString classLetter(int airspaceClass)
-{
-    switch (airspaceClass) {
-    case Restricted: return QStringLiteral("R");
-    case Danger: return QStringLiteral("Q");
-    case Prohibited: return QStringLiteral("P");
-    case ClassA: return QStringLiteral("A");
-    case ClassB: return QStringLiteral("B");
-    case ClassC: return QStringLiteral("C");
-    case ClassD: return QStringLiteral("D");
-    case GliderProhibited: return QStringLiteral("GP");
-    case CTR: return QStringLiteral("CTR");
-    case WaveWindow: return QStringLiteral("W");
-    default: return QStringLiteral("R");   // Special and unknown values count as restricted
-    }
-}
-
 // Lines are made in a stack buffer and copied once: nearly every line of a record is
 // one of these.
 char16_t *putText(char16_t *out, QLatin1String text)
@@ -72,7 +55,7 @@ QStringList Airspace::deviceRecord(int warningDistanceCm)
 
     QStringList lines;
     lines.reserve(qsizetype(9 + m_arTexts.size() + 3 * working.size()));
-    lines.append(QStringLiteral("AC ") + classLetter(m_airspaceClass));
+    lines.append(QStringLiteral("AC ") + deviceClassText(m_airspaceClass));
     lines.append(QStringLiteral("AT ") + deviceTypeText());
     lines.append(QStringLiteral("AD ") + m_adText);
     lines.append(QStringLiteral("AN ") + toDeviceText(m_deviceName));

@@ -95,3 +95,20 @@ QString toDeviceText(const QString &text)
     }
     return result;
 }
+
+QString deviceClassText(int airspaceClass)
+{
+    switch (airspaceClass) {
+    case Restricted: return QStringLiteral("R");
+    case Danger: return QStringLiteral("Q");
+    case Prohibited: return QStringLiteral("P");
+    case ClassA: return QStringLiteral("A");
+    case ClassB: return QStringLiteral("B");
+    case ClassC: return QStringLiteral("C");
+    case ClassD: return QStringLiteral("D");
+    case GliderProhibited: return QStringLiteral("GP");
+    case CTR: return QStringLiteral("CTR");
+    case WaveWindow: return QStringLiteral("W");
+    default: return QStringLiteral("R");   // Special and unknown values count as restricted
+    }
+}

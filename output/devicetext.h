@@ -20,3 +20,7 @@ QString deviceMetreText(int centimetres);
 // Reduces a text to printable ASCII for the instrument: German umlauts and é, è, à lose
 // their accent, anything else outside blank..tilde becomes "_". The length is kept.
 QString toDeviceText(const QString &text);
+
+// The class letters of the AC line: R, Q, P, A, B, C, D, GP, CTR, W. Special and unknown
+// classes are written as restricted (R).
+QString deviceClassText(int airspaceClass);
