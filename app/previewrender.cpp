@@ -582,7 +582,8 @@ PreviewScene::PreviewScene(const PreviewData &data)
         }
         middle.rx() += turn;
         item.anchor = middle;
-        item.bounds = item.isWritten() ? boundsOf(shape.outline) : boundsWithoutStrays(shape.outline, middle);
+        item.bounds = item.isWritten() ? boundsOf(shape.outline).united(boundsOf(shape.original))
+                                       : boundsWithoutStrays(shape.outline, middle);
         anyWritten = anyWritten || (item.isWritten() && !shape.outline.empty());
         m_items.push_back(std::move(item));
         shapes.push_back(std::move(shape));
