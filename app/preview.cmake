@@ -2,6 +2,7 @@
 # command-line program can draw it too; the window shows it through the same drawing.
 add_library(zonvert_preview STATIC
   ${CMAKE_CURRENT_LIST_DIR}/previewdata.h ${CMAKE_CURRENT_LIST_DIR}/previewdata.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/previewscene.h ${CMAKE_CURRENT_LIST_DIR}/previewscene.cpp
   ${CMAKE_CURRENT_LIST_DIR}/previewrender.h ${CMAKE_CURRENT_LIST_DIR}/previewrender.cpp
 )
 target_include_directories(zonvert_preview PUBLIC ${CMAKE_SOURCE_DIR})
