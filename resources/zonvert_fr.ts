@@ -61,6 +61,59 @@
     </message>
 </context>
 <context>
+    <name>PreviewDialog</name>
+    <message>
+        <source>%1
+Klasse %2
+Untergrenze %3 m
+Obergrenze %4 m</source>
+        <translation>%1
+Classe %2
+Plancher %3 m
+Plafond %4 m</translation>
+    </message>
+    <message>
+        <source>Umriss angepasst</source>
+        <translation>contour ajusté</translation>
+    </message>
+    <message>
+        <source>nicht geschrieben: fehlerhaft</source>
+        <translation>non écrit : erroné</translation>
+    </message>
+    <message>
+        <source>nicht geschrieben: zu viele Eckpunkte</source>
+        <translation>non écrit : trop de sommets</translation>
+    </message>
+    <message>
+        <source>… und %1 weitere</source>
+        <translation>… et %1 de plus</translation>
+    </message>
+    <message>
+        <source>Vorschau</source>
+        <translation>Aperçu</translation>
+    </message>
+    <message>
+        <source>Nicht geschriebene Lufträume: %1</source>
+        <translation>Espaces aériens non écrits : %1</translation>
+    </message>
+    <message>
+        <source>%1 (fehlerhaft)</source>
+        <translation>%1 (erroné)</translation>
+    </message>
+    <message>
+        <source>%1 (zu viele Eckpunkte)</source>
+        <translation>%1 (trop de sommets)</translation>
+    </message>
+    <message>
+        <source>Mausrad: zoomen, Ziehen: verschieben, Doppelklick: alles zeigen</source>
+        <translation>Molette : zoomer, glisser : déplacer, double clic : tout afficher</translation>
+    </message>
+    <message>
+        <source>&amp;Schließen</source>
+        <translation>&amp;Fermer</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Aufruf: zonvert-cli -in &lt;name&gt; [-out &lt;name&gt;] [-wm &lt;zahl&gt; | -wf &lt;zahl&gt;] [-hf] [-close] [-append] [-h]
@@ -227,6 +280,18 @@ vers %2 réussie
     <message>
         <source>line %1: coordinates not readable: %2</source>
         <translation>ligne %1 : coordonnées illisibles : %2</translation>
+    </message>
+    <message>
+        <source>nicht geschrieben</source>
+        <translation>non écrit</translation>
+    </message>
+    <message>
+        <source>Umriss vor dem Anpassen</source>
+        <translation>contour avant ajustement</translation>
+    </message>
+    <message>
+        <source>%1, %2: %3/%4 umgewandelt</source>
+        <translation>%1, %2 : %3/%4 convertis</translation>
     </message>
 </context>
 </TS>
