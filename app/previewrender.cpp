@@ -103,8 +103,8 @@ std::vector<double> multiplesBetween(double from, double to, double step)
     const double last = std::floor(to / step);
     if (!(last - first < 1000))
         return values;
-    for (double k = first; k <= last; ++k)
-        values.push_back(k * step);
+    for (int i = 0; first + i <= last; ++i)
+        values.push_back((first + i) * step);
     return values;
 }
 
