@@ -20,8 +20,9 @@
 
 namespace {
 
-// About two pixels per metre: closer is of no use, and the scroll range stays in bounds.
-constexpr double MostPixelsPerUnit = 2e5;
+// About one pixel for two metres: closer is of no use, and even the other side of the
+// earth stays within the coordinates that the toolkit draws exactly.
+constexpr double MostPixelsPerUnit = 5e4;
 // Zooming out stops when everything is this many times smaller than when it fits.
 constexpr double LeastOfFit = 8.0;
 // A tooltip lists at most this many airspaces.

@@ -14,6 +14,7 @@
 using State = PreviewAirspace::State;
 using PathCounts = QMap<QString, int>;   // paths by fill colour
 Q_DECLARE_METATYPE(State)
+Q_DECLARE_METATYPE(GeoPoint)
 
 namespace {
 
@@ -423,6 +424,44 @@ private slots:
         QCOMPARE(file.open(QIODevice::ReadOnly), !start.isEmpty());
         if (!start.isEmpty())
             QVERIFY(file.readAll().startsWith(start));
+    }
+
+    // Outlines that no reader makes but a run might hand over: drawn without a crash.
+    void oddOutlinesStillDraw_data()
+    {
+        QTest::addColumn<QList<GeoPoint>>("corners");   // a closed outline of lines; 3: an arc
+        QTest::newRow("no segments") << QList<GeoPoint>{};
+        QTest::newRow("one point") << QList<GeoPoint>{{1, 1}, {1, 1}};
+        QTest::newRow("arc about its own start") << QList<GeoPoint>{{5, 5}, {5, 5}, {9, 9}};
+        QTest::newRow("both ends of the number range")
+            << QList<GeoPoint>{{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MAX}, {INT32_MIN, INT32_MAX}};
+    }
+    void oddOutlinesStillDraw()
+    {
+        QFETCH(QList<GeoPoint>, corners);
+        PreviewData data;
+        for (const State state : {State::Written, State::Fitted, State::Faulty, State::OverLimit}) {
+            PreviewAirspace airspace;
+            airspace.state = state;
+            airspace.airspaceClass = -7;
+            if (corners.size() == 3)
+                airspace.outline.push_back(std::make_shared<AirspaceSegment>(Arc, corners[0], corners[2], corners[1],
+                                                                             0, 0, 0, true));
+            else
+                for (qsizetype i = 0; i + 1 < corners.size(); ++i)
+                    airspace.outline.push_back(std::make_shared<AirspaceSegment>(corners[i], corners[i + 1]));
+            airspace.original = airspace.outline;
+            data.airspaces.push_back(airspace);
+        }
+        QVERIFY(renderPreview(data, m_dir.filePath(QStringLiteral("odd.png"))));
+        QVERIFY(renderPreview(data, m_dir.filePath(QStringLiteral("odd.svg"))));
+        PreviewDialog dialog(data, nullptr);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.findChild<QListWidget *>(QStringLiteral("listWidgetNotWritten"))->setCurrentRow(1);
+        dialog.view()->zoomAbout(QPoint(10, 10), 1e9);
+        QVERIFY(dialog.view()->grab().width() > 0);
+        dialog.view()->toolTipAt(QPoint(10, 10));
     }
 
     // The list names the airspaces not written in input order; choosing one puts it in the
