@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
+#include <QToolTip>
 #include <QXmlStreamReader>
 #include <QtTest>
 
@@ -524,7 +525,9 @@ private slots:
         QCOMPARE(view->zoom(), fitted);
 
         const QPoint middle = view->viewportTransform().map(PreviewScene(data).toScene(8.15, 47.1)).toPoint();
-        QCOMPARE(view->toolTipAt(middle), QStringLiteral("HOME\nKlasse R\nUntergrenze 0 m\nObergrenze 609 m"));
+        QHelpEvent help(QEvent::ToolTip, middle, view->viewport()->mapToGlobal(middle));
+        QApplication::sendEvent(view->viewport(), &help);
+        QCOMPARE(QToolTip::text(), QStringLiteral("HOME\nKlasse R\nUntergrenze 0 m\nObergrenze 609 m"));
         QCOMPARE(view->toolTipAt(QPoint(2, view->viewport()->height() - 2)), QString());
     }
 
