@@ -1,7 +1,8 @@
 // zonvert-bench: how fast the converter is, stage by stage, against the machine's own
 // limit (a plain byte copy of the same file), on a real file, on copies of it
 // concatenated 4 and 16 times, and on two generated shapes that once took quadratic
-// time or memory: one airspace of very many notes, and very many small circles.
+// time or memory: one airspace of very many notes, and very many small circles; and how
+// long the preview picture of the real file takes.
 //
 //   zonvert-bench [-in FILE] [-scales 1,4,16] [-repeat N] [-cli PATH] [-work DIR] [-check]
 //
@@ -9,10 +10,12 @@
 // -check the program exits with 1 when a speed or memory target is missed.
 
 #include "app/conversionrun.h"
+#include "app/previewrender.h"
 #include "openair/openairreader.h"
 #include "output/kaf.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -49,6 +52,8 @@ constexpr double TargetMemoryRatio = 4.0;
 constexpr double TargetNotesSlowdown = 2.0;
 constexpr int GeneratedCircles = 200000;
 constexpr int GeneratedNotes = 200000;
+// The preview picture (PNG, 1600 x 1200) of the real file in under a second.
+constexpr double TargetPreviewSeconds = 1.0;
 
 struct Options
 {
@@ -156,6 +161,24 @@ int writeRecords(const std::vector<AirspacePtr> &airspaces, const QString &fileN
     return written;
 }
 
+// The preview data that a run of these airspaces leaves, as it decides their fate.
+PreviewData previewDataOf(const std::vector<AirspacePtr> &airspaces, const QString &fileName)
+{
+    PreviewData data;
+    data.inputFileNames = QStringList{fileName};
+    data.date = QDate(2025, 1, 1);
+    for (const AirspacePtr &airspace : airspaces) {
+        ++data.keptCount;
+        using State = PreviewAirspace::State;
+        const State state = airspace->segmentCount() > Kaf::MaxSegments                         ? State::OverLimit
+                            : airspace->deviceRecord(BenchWarningDistanceCm).size() == 1 ? State::Faulty
+                                                                                           : State::Written;
+        data.airspaces.push_back(previewAirspace(*airspace, state));
+        data.writtenCount += state == State::Written ? 1 : 0;
+    }
+    return data;
+}
+
 struct ChildRun
 {
     bool ok = false;
@@ -216,6 +239,7 @@ struct ScaleResult
     double bytes = 0;
     int airspaces = 0;
     Timing copy, read, write, run;
+    Timing preview;   // of the real file only
     ChildRun cli;
 };
 
@@ -280,6 +304,13 @@ void measureOnce(const Options &options, ScaleResult &scale)
     run.outputText = work.filePath(QStringLiteral("run.kaf"));
     run.date = QDate(2025, 1, 1);
     timeOnce(scale.run, [] {}, [&] { ConversionRun(ui).run(run); });
+
+    if (scale.copies == 1) {
+        PreviewData data;
+        timeOnce(
+            scale.preview, [&] { data = previewDataOf(readAirspaces(scale.input), scale.input); },
+            [&] { renderPreview(data, work.filePath(QStringLiteral("preview.png"))); });
+    }
 }
 
 void printScale(const Options &options, ScaleResult &scale)
@@ -293,6 +324,8 @@ void printScale(const Options &options, ScaleResult &scale)
     printStage("read", scale.read, scale);
     printStage("write", scale.write, scale);
     printStage("run", scale.run, scale);
+    if (scale.copies == 1)
+        printStage("png", scale.preview, scale);
     if (scale.cli.ok)
         std::printf("  zonvert-cli: %.1f ms, max RSS %.1f MB = %.1f x the input\n", scale.cli.seconds * 1e3,
                     scale.cli.maxRssBytes / 1e6, scale.cli.maxRssBytes / scale.bytes);
@@ -326,6 +359,11 @@ bool checkTargets(const std::vector<ScaleResult> &scales)
                       QStringLiteral("run x1: %1 MB/s (target %2), %3 x copy (target %4)")
                           .arg(speed, 0, 'f', 1).arg(TargetMegabytesPerSecond)
                           .arg(ratio, 0, 'f', 1).arg(TargetCopyRatio));
+    }
+    if (one) {
+        met &= report(one->preview.seconds <= TargetPreviewSeconds,
+                      QStringLiteral("preview picture x1: %1 ms (target <= %2 ms)")
+                          .arg(one->preview.seconds * 1e3, 0, 'f', 0).arg(TargetPreviewSeconds * 1e3));
     }
     if (one && sixteen) {
         const double linearity = sixteen->run.seconds / one->run.seconds;
@@ -385,7 +423,10 @@ int main(int argc, char *argv[])
 {
     if (argc > 2 && std::strcmp(argv[1], "-measure") == 0)
         return measureChild(argc, argv);
-    QCoreApplication application(argc, argv);
+    // The preview's text needs the toolkit's fonts, which come with a (screenless) GUI.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
     Options options;
     options.cli = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("zonvert-cli"));
     if (!parseArguments(QCoreApplication::arguments(), options)) {

@@ -61,6 +61,59 @@
     </message>
 </context>
 <context>
+    <name>PreviewDialog</name>
+    <message>
+        <source>%1
+Klasse %2
+Untergrenze %3 m
+Obergrenze %4 m</source>
+        <translation>%1
+Class %2
+Floor %3 m
+Ceiling %4 m</translation>
+    </message>
+    <message>
+        <source>Umriss angepasst</source>
+        <translation>outline fitted</translation>
+    </message>
+    <message>
+        <source>nicht geschrieben: fehlerhaft</source>
+        <translation>not written: faulty</translation>
+    </message>
+    <message>
+        <source>nicht geschrieben: zu viele Eckpunkte</source>
+        <translation>not written: too many vertices</translation>
+    </message>
+    <message>
+        <source>… und %1 weitere</source>
+        <translation>… and %1 more</translation>
+    </message>
+    <message>
+        <source>Vorschau</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>Nicht geschriebene Lufträume: %1</source>
+        <translation>Airspaces not written: %1</translation>
+    </message>
+    <message>
+        <source>%1 (fehlerhaft)</source>
+        <translation>%1 (faulty)</translation>
+    </message>
+    <message>
+        <source>%1 (zu viele Eckpunkte)</source>
+        <translation>%1 (too many vertices)</translation>
+    </message>
+    <message>
+        <source>Mausrad: zoomen, Ziehen: verschieben, Doppelklick: alles zeigen</source>
+        <translation>Wheel: zoom, drag: pan, double click: show all</translation>
+    </message>
+    <message>
+        <source>&amp;Schließen</source>
+        <translation>&amp;Close</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Unbekannte Option: %1</source>
@@ -288,6 +341,18 @@ Rückgabewert: 0 alle Lufträume geschrieben, 3 einige oder keine geschrieben,
     <message>
         <source>Die Datei %1 ist zu gross: gelesen werden höchstens %2 MiB.</source>
         <translation>The file %1 is too large: at most %2 MiB are read.</translation>
+    </message>
+    <message>
+        <source>nicht geschrieben</source>
+        <translation>not written</translation>
+    </message>
+    <message>
+        <source>Umriss vor dem Anpassen</source>
+        <translation>outline before fitting</translation>
+    </message>
+    <message>
+        <source>%1, %2: %3/%4 umgewandelt</source>
+        <translation>%1, %2: %3/%4 converted</translation>
     </message>
 </context>
 </TS>

@@ -61,6 +61,59 @@
     </message>
 </context>
 <context>
+    <name>PreviewDialog</name>
+    <message>
+        <source>%1
+Klasse %2
+Untergrenze %3 m
+Obergrenze %4 m</source>
+        <translation>%1
+Classe %2
+Plancher %3 m
+Plafond %4 m</translation>
+    </message>
+    <message>
+        <source>Umriss angepasst</source>
+        <translation>contour ajusté</translation>
+    </message>
+    <message>
+        <source>nicht geschrieben: fehlerhaft</source>
+        <translation>non écrit : erroné</translation>
+    </message>
+    <message>
+        <source>nicht geschrieben: zu viele Eckpunkte</source>
+        <translation>non écrit : trop de sommets</translation>
+    </message>
+    <message>
+        <source>… und %1 weitere</source>
+        <translation>… et %1 de plus</translation>
+    </message>
+    <message>
+        <source>Vorschau</source>
+        <translation>Aperçu</translation>
+    </message>
+    <message>
+        <source>Nicht geschriebene Lufträume: %1</source>
+        <translation>Espaces aériens non écrits : %1</translation>
+    </message>
+    <message>
+        <source>%1 (fehlerhaft)</source>
+        <translation>%1 (erroné)</translation>
+    </message>
+    <message>
+        <source>%1 (zu viele Eckpunkte)</source>
+        <translation>%1 (trop de sommets)</translation>
+    </message>
+    <message>
+        <source>Mausrad: zoomen, Ziehen: verschieben, Doppelklick: alles zeigen</source>
+        <translation>Molette : zoomer, glisser : déplacer, double clic : tout afficher</translation>
+    </message>
+    <message>
+        <source>&amp;Schließen</source>
+        <translation>&amp;Fermer</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Unbekannte Option: %1</source>
@@ -222,7 +275,7 @@ vers %2 réussie
     </message>
     <message>
         <source>Untergrenze bis %1</source>
-        <translation>plancher jusqu'à %1</translation>
+        <translation>plancher jusqu&apos;à %1</translation>
     </message>
     <message>
         <source>%1 km um %2, %3</source>
@@ -279,15 +332,27 @@ Rückgabewert: 0 alle Lufträume geschrieben, 3 einige oder keine geschrieben,
     </message>
     <message>
         <source>Die Datei %1 konnte nicht umgewandelt werden: zu wenig Arbeitsspeicher.</source>
-        <translation>Le fichier %1 n'a pas pu être converti : mémoire insuffisante.</translation>
+        <translation>Le fichier %1 n&apos;a pas pu être converti : mémoire insuffisante.</translation>
     </message>
     <message>
         <source>Die Datei %1 ist die Eingabedatei und wird nicht überschrieben.</source>
-        <translation>Le fichier %1 est le fichier d'entrée et n'est pas écrasé.</translation>
+        <translation>Le fichier %1 est le fichier d&apos;entrée et n&apos;est pas écrasé.</translation>
     </message>
     <message>
         <source>Die Datei %1 ist zu gross: gelesen werden höchstens %2 MiB.</source>
         <translation>Le fichier %1 est trop grand : %2 Mio au plus sont lus.</translation>
+    </message>
+    <message>
+        <source>nicht geschrieben</source>
+        <translation>non écrit</translation>
+    </message>
+    <message>
+        <source>Umriss vor dem Anpassen</source>
+        <translation>contour avant ajustement</translation>
+    </message>
+    <message>
+        <source>%1, %2: %3/%4 umgewandelt</source>
+        <translation>%1, %2 : %3/%4 convertis</translation>
     </message>
 </context>
 </TS>

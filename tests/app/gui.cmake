@@ -12,3 +12,17 @@ if(TARGET zonvert_gui)
   target_link_libraries(zonvert-screenshot PRIVATE zonvert_gui)
   add_dependencies(zonvert-screenshot zonvert_translations)
 endif()
+
+# Not a test: the preview picture of a real file, for looking at it.
+if(TARGET zonvert_preview)
+  add_executable(zonvert-preview-sample ${CMAKE_CURRENT_LIST_DIR}/previewsample.cpp
+                 ${CMAKE_CURRENT_LIST_DIR}/previewsample.h)
+  target_link_libraries(zonvert-preview-sample PRIVATE zonvert_preview)
+  add_dependencies(zonvert-preview-sample zonvert_translations)
+endif()
+
+# The preview picture and its dialog.
+if(TARGET zonvert_gui AND TARGET zonvert_preview)
+  zonvert_add_test(tst_preview SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_preview.cpp
+                   ${CMAKE_CURRENT_LIST_DIR}/previewsample.h LIBS zonvert_gui zonvert_preview LABELS gui)
+endif()
