@@ -58,8 +58,9 @@ bool readMaxFloor(const QString &text, bool heightsInFeet, int &centimetres)
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return false;
-    centimetres = altitudeCentimetres(trimmed, heightsInFeet);
-    return centimetres != AltitudeError;
+    const AltitudeReading reading = readAltitude(trimmed, heightsInFeet);
+    centimetres = reading.centimetres;
+    return reading.readable;
 }
 
 struct Degrees {

@@ -2,8 +2,11 @@
 
 #include "app/consoleui.h"
 #include "app/conversionrun.h"
+#include "app/previewdata.h"
+#include "app/previewrender.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QLocale>
 #include <QObject>
@@ -12,6 +15,8 @@
 #include <QTranslator>
 
 #include <csignal>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -119,79 +124,98 @@ void installTranslation(QTranslator &translator)
         QCoreApplication::installTranslator(&translator);
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// What the command line asks for, beyond the run's own options.
+struct Request
 {
-    QCoreApplication application(argc, argv);
-    QTranslator translator;
-    installTranslation(translator);
-
     ConversionOptions options;
-    options.distanceInMetres = true;
-    options.warningDistance = DefaultWarningMetres;
-    int warningMetres = 0; // 0: not given
-    auto answer = ConversionUi::ExistingOutput::Overwrite;
+    ConversionUi::ExistingOutput answer = ConversionUi::ExistingOutput::Overwrite;
+    QString previewFile;
+};
 
-    const QStringList arguments = QCoreApplication::arguments();
+// Reads one option with its value into the request; false with the reason in `error`.
+bool readValue(const QString &option, const QString &value, Request &request, int &warningMetres, QString &error)
+{
+    ConversionOptions &options = request.options;
+    if (option == QLatin1String("-in")) {
+        if (!value.isEmpty())
+            options.inputFileNames.append(QFileInfo(value).absoluteFilePath());
+    } else if (option == QLatin1String("-out")) {
+        options.toStandardOutput = value == QLatin1String("-");
+        options.outputText = value.isEmpty() || options.toStandardOutput ? QString() : QFileInfo(value).absoluteFilePath();
+    } else if (option == QLatin1String("-wm")) {
+        if (!readWarningValue(value, MaxWarningMetres, &warningMetres))
+            error = QObject::tr("-wm braucht eine ganze Zahl von 0 bis %1 (Meter), nicht: %2").arg(MaxWarningMetres).arg(value);
+    } else if (option == QLatin1String("-wf")) {
+        int feet = 0;
+        if (!readWarningValue(value, MaxWarningFeet, &feet))
+            error = QObject::tr("-wf braucht eine ganze Zahl von 0 bis %1 (Fuss), nicht: %2").arg(MaxWarningFeet).arg(value);
+        warningMetres = int(qint64(feet) * 3048 / 10000);
+    } else if (option == QLatin1String("-preview")) {
+        request.previewFile = QFileInfo(value).absoluteFilePath();
+        if (previewFormatOf(value) == PreviewFormat::Unknown)
+            error = QObject::tr("-preview braucht einen Dateinamen mit .png oder .svg, nicht: %1").arg(value);
+    } else if (option == QLatin1String("-skip")) {
+        options.filter.skipWords = FilterSettings::wordsOf(value);
+    } else if (option == QLatin1String("-max-floor")) {
+        options.filter.maxFloor = value;
+    } else if (option == QLatin1String("-near")) {
+        options.filter.near = value;
+    } else {
+        options.filter.box = value;
+    }
+    return error.isEmpty();
+}
+
+// Reads the command line into the request; returns -1 to go on, else the exit code.
+int readArguments(const QStringList &arguments, Request &request)
+{
+    static const QStringList switches{"-hf", "-close", "-append", "-fit"};
+    static const QStringList valued{"-in", "-out", "-wm", "-wf", "-preview", "-skip", "-max-floor", "-near", "-box"};
+    ConversionOptions &options = request.options;
+    int warningMetres = 0; // 0: not given
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &option = arguments.at(i);
         if (option == QLatin1String("-h") || option == QLatin1String("-help")) {
             ConsoleUi::print(stdout, helpText());
             return AllWritten;
         }
-        if (option == QLatin1String("-hf")) {
-            options.heightsInFeet = true;
+        if (switches.contains(option)) {
+            options.heightsInFeet |= option == QLatin1String("-hf");
+            options.closeOutlines |= option == QLatin1String("-close");
+            options.fitLongOutlines |= option == QLatin1String("-fit");
+            if (option == QLatin1String("-append"))
+                request.answer = ConversionUi::ExistingOutput::Append;
             continue;
         }
-        if (option == QLatin1String("-close")) {
-            options.closeOutlines = true;
-            continue;
-        }
-        if (option == QLatin1String("-append")) {
-            answer = ConversionUi::ExistingOutput::Append;
-            continue;
-        }
-        const bool takesValue = option == QLatin1String("-in") || option == QLatin1String("-out")
-                                || option == QLatin1String("-wm") || option == QLatin1String("-wf");
-        if (!takesValue)
+        if (!valued.contains(option))
             return usageError(QObject::tr("Unbekannte Option: %1").arg(option));
         if (i + 1 >= arguments.size())
             return usageError(QObject::tr("Der Option %1 fehlt ihr Wert.").arg(option));
-        const QString value = arguments.at(++i);
-
-        if (option == QLatin1String("-in")) {
-            options.inputFileName = value.isEmpty() ? QString() : QFileInfo(value).absoluteFilePath();
-        } else if (option == QLatin1String("-out")) {
-            options.toStandardOutput = value == QLatin1String("-");
-            options.outputText = value.isEmpty() || options.toStandardOutput ? QString()
-                                                                             : QFileInfo(value).absoluteFilePath();
-        } else if (option == QLatin1String("-wm")) {
-            if (!readWarningValue(value, MaxWarningMetres, &warningMetres))
-                return usageError(QObject::tr("-wm braucht eine ganze Zahl von 0 bis %1 (Meter), nicht: %2")
-                                      .arg(MaxWarningMetres).arg(value));
-        } else {
-            int feet = 0;
-            if (!readWarningValue(value, MaxWarningFeet, &feet))
-                return usageError(QObject::tr("-wf braucht eine ganze Zahl von 0 bis %1 (Fuss), nicht: %2")
-                                      .arg(MaxWarningFeet).arg(value));
-            warningMetres = int(qint64(feet) * 3048 / 10000);
-        }
+        QString error;
+        if (!readValue(option, arguments.at(++i), request, warningMetres, error))
+            return usageError(error);
     }
-
-    if (options.inputFileName.isEmpty())
+    if (options.inputFileNames.isEmpty())
         return usageError(QObject::tr("Keine Eingabedatei angegeben (-in)."));
+    if (const QString wrong = options.filter.invalidPart(options.heightsInFeet); !wrong.isEmpty())
+        return usageError(QObject::tr("Der Wert von %1 ist nicht lesbar.").arg(wrong));
     if (warningMetres != 0)
         options.warningDistance = warningMetres;
+    options.keepPreview = !request.previewFile.isEmpty();
+    return -1;
+}
 
-    handleStopSignals();
-    // With the kaf text on standard output, the reports go to standard error.
-    CliUi ui(answer, options.toStandardOutput ? stderr : stdout);
-    const ConversionResult result = ConversionRun(ui).run(options);
+int exitCodeOf(const ConversionResult &result, const Request &request)
+{
     switch (result.outcome) {
     case ConversionResult::Outcome::Finished:
-        if (result.keptCount == 0) {
-            ConsoleUi::print(stderr, QObject::tr("Keine Lufträume gefunden in %1").arg(options.inputFileName));
+        if (!request.previewFile.isEmpty() && !renderPreview(*result.preview, request.previewFile)) {
+            ConsoleUi::print(stderr, QObject::tr("Die Datei %1 konnte nicht geschrieben werden.").arg(request.previewFile));
+            return FileError;
+        }
+        if (result.keptCount == 0 && result.filteredCount() == 0) {
+            ConsoleUi::print(stderr, QObject::tr("Keine Lufträume gefunden in %1")
+                                         .arg(request.options.inputFileNames.join(QLatin1String("; "))));
             return SomeNotWritten;
         }
         return result.writtenCount == result.keptCount ? AllWritten : SomeNotWritten;
@@ -203,4 +227,48 @@ int main(int argc, char *argv[])
         break;
     }
     return FileError;
+}
+
+// The toolkit's own remarks (a missing runtime folder of the offscreen platform, say) are
+// not for the pilot; what the program has to say, it prints itself.
+void quietToolkit(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    const bool ours = context.category && std::strncmp(context.category, "zonvert", 7) == 0;
+    if (ours || type == QtCriticalMsg || type == QtFatalMsg)
+        ConsoleUi::print(stderr, message);
+}
+
+// A preview picture needs the toolkit's fonts, which come with a GUI application; the
+// offscreen platform gives one without a screen.
+std::unique_ptr<QCoreApplication> makeApplication(int &argc, char *argv[])
+{
+    qInstallMessageHandler(quietToolkit);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-preview") == 0) {
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            return std::make_unique<QGuiApplication>(argc, argv);
+        }
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const std::unique_ptr<QCoreApplication> application = makeApplication(argc, argv);
+    QTranslator translator;
+    installTranslation(translator);
+
+    Request request;
+    request.options.distanceInMetres = true;
+    request.options.warningDistance = DefaultWarningMetres;
+    if (const int exitCode = readArguments(QCoreApplication::arguments(), request); exitCode >= 0)
+        return exitCode;
+
+    handleStopSignals();
+    // With the kaf text on standard output, the reports go to standard error.
+    CliUi ui(request.answer, request.options.toStandardOutput ? stderr : stdout);
+    return exitCodeOf(ConversionRun(ui).run(request.options), request);
 }

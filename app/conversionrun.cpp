@@ -1,6 +1,7 @@
 #include "app/conversionrun.h"
 
 #include "app/outputfile.h"
+#include "app/previewdata.h"
 #include "app/workerpool.h"
 #include "openair/openairreader.h"
 #include "output/kaf.h"
@@ -177,9 +178,10 @@ private:
 struct PreparedRecord
 {
     Kaf::Record record;
-    QString reportLine;   // for OverLimit and Faulty
+    QString reportLine;   // for Fitted, OverLimit and Faulty
     int baseUnitLimits = 0;      // limits without unit, read in the base unit
     int aboveGroundLimits = 0;   // limits above the ground, written as above sea level
+    std::unique_ptr<PreviewAirspace> preview;   // when the run keeps one
 };
 
 // Airspaces in input order, handed to one thread for their records. The reading thread
@@ -189,22 +191,43 @@ struct Batch
 {
     std::vector<AirspacePtr> airspaces;
     std::vector<PreparedRecord> records;
+    QString fileLabel;   // put before the names in report lines when there are several files
     std::exception_ptr failure;
     std::atomic<bool> done{false};
 };
 
-QString reportText(const QString &heading, QStringList lines)
+// One input file and where its airspaces stand among those of all files.
+struct Input
+{
+    QString fileName;
+    QByteArray bytes;
+    QString label;   // "alps.txt: " when there are several files, else empty
+};
+
+QString reportText(const QString &heading, QStringList lines, bool closing = true)
 {
     lines.first().prepend(heading);
-    lines.last().append(QObject::tr("\nbitte bereinigen Sie diese.\n"));
+    if (closing)
+        lines.last().append(QObject::tr("\nbitte bereinigen Sie diese.\n"));
     return lines.join(QLatin1Char('\n'));
 }
 
+PreviewAirspace::State previewState(Kaf::Record::Kind kind)
+{
+    switch (kind) {
+    case Kaf::Record::Written: return PreviewAirspace::State::Written;
+    case Kaf::Record::Fitted: return PreviewAirspace::State::Fitted;
+    case Kaf::Record::OverLimit: return PreviewAirspace::State::OverLimit;
+    case Kaf::Record::Faulty: break;
+    }
+    return PreviewAirspace::State::Faulty;
+}
+
 // One conversion, step by step. Everything is read before anything is written, as the
-// renaming needs every name: the file's bytes are read once, its airspaces twice, first
+// renaming needs every name: the files' bytes are read once, their airspaces twice, first
 // for their names only, then one batch at a time for their records, which go out as soon
-// as they are made. So a run holds the file, its names and a few batches, never all its
-// airspaces.
+// as they are made. So a run holds the files, their names and a few batches, never all
+// their airspaces.
 class Run
 {
 public:
@@ -213,12 +236,12 @@ public:
     ConversionResult execute()
     {
         try {
-            if (prepareFiles() && readInput() && readNames() && openOutput() && writeRecords())
+            if (prepareFiles() && readInputs() && readNames() && openOutput() && writeRecords())
                 report();
         } catch (const std::bad_alloc &) {
             m_output.reset();   // an unfinished output is discarded
             m_ui.error(errorTitle(), QObject::tr("Die Datei %1 konnte nicht umgewandelt werden: "
-                                                 "zu wenig Arbeitsspeicher.").arg(m_options.inputFileName));
+                                                 "zu wenig Arbeitsspeicher.").arg(inputNames()));
             m_result.outcome = ConversionResult::Outcome::InputError;
         }
         return m_result;
@@ -226,6 +249,7 @@ public:
 
 private:
     static QString errorTitle() { return QObject::tr("FEHLER"); }
+    QString inputNames() const { return m_options.inputFileNames.join(QLatin1String("; ")); }
 
     bool fail(ConversionResult::Outcome outcome, const QString &text)
     {
@@ -233,10 +257,10 @@ private:
         m_result.outcome = outcome;
         return false;
     }
-    bool inputError()
+    bool inputError(const QString &fileName)
     {
         return fail(ConversionResult::Outcome::InputError,
-                    QObject::tr("Die Datei %1 konnte nicht geöffnet werden.").arg(m_options.inputFileName));
+                    QObject::tr("Die Datei %1 konnte nicht geöffnet werden.").arg(fileName));
     }
     bool outputError()
     {
@@ -251,27 +275,31 @@ private:
         return false;
     }
 
-    // Names both files, makes sure the input exists and is not the output, and asks
+    // Names the files, makes sure every input exists and none is the output, and asks
     // about an existing output.
     bool prepareFiles()
     {
-        const QString &input = m_options.inputFileName;
+        const QStringList &inputs = m_options.inputFileNames;
         if (m_options.toStandardOutput) {
             m_result.outputFileName = QStringLiteral("-");
         } else {
-            m_result.outputFileName = OutputFile::completeFileName(m_options.outputText, input);
+            m_result.outputFileName = OutputFile::completeFileName(m_options.outputText, inputs.value(0));
             m_result.outputTextFilled = m_options.outputText.isEmpty();
             if (m_result.outputTextFilled)
                 m_ui.outputNameCompleted(m_result.outputFileName);
         }
-        // A directory counts as existing here; reading it fails later.
-        if (!QFileInfo::exists(input))
-            return inputError();
         const QString &output = m_result.outputFileName;
-        if (m_options.toStandardOutput ? isStandardOutput(input) : isSameFile(input, output)) {
-            return fail(ConversionResult::Outcome::OutputError,
-                        QObject::tr("Die Datei %1 ist die Eingabedatei und wird nicht überschrieben.").arg(output));
+        for (const QString &input : inputs) {
+            // A directory counts as existing here; reading it fails later.
+            if (!QFileInfo::exists(input))
+                return inputError(input);
+            if (m_options.toStandardOutput ? isStandardOutput(input) : isSameFile(input, output)) {
+                return fail(ConversionResult::Outcome::OutputError,
+                            QObject::tr("Die Datei %1 ist die Eingabedatei und wird nicht überschrieben.").arg(output));
+            }
         }
+        if (inputs.isEmpty())
+            return inputError(QString());
         if (m_options.toStandardOutput || !QFileInfo::exists(output))
             return true;
         switch (m_ui.askExistingOutput(output)) {
@@ -287,28 +315,51 @@ private:
         return true;
     }
 
-    bool readInput()
+    // Every file's bytes, at most 1 GiB of them in all.
+    bool readInputs()
     {
-        const auto error = OpenAirReader::readInput(m_options.inputFileName, m_bytes);
-        if (error == OpenAirReader::InputError::TooLarge) {
-            return fail(ConversionResult::Outcome::InputError,
-                        QObject::tr("Die Datei %1 ist zu gross: gelesen werden höchstens %2 MiB.")
-                            .arg(m_options.inputFileName)
-                            .arg(OpenAirReader::MaxInputBytes >> 20));
+        qint64 total = 0;
+        for (const QString &fileName : m_options.inputFileNames) {
+            Input input;
+            input.fileName = fileName;
+            if (m_options.inputFileNames.size() > 1)
+                input.label = QFileInfo(fileName).fileName() + QLatin1String(": ");
+            const auto error = OpenAirReader::readInput(fileName, input.bytes);
+            total += input.bytes.size();
+            if (error == OpenAirReader::InputError::TooLarge || total > OpenAirReader::MaxInputBytes) {
+                return fail(ConversionResult::Outcome::InputError,
+                            QObject::tr("Die Datei %1 ist zu gross: gelesen werden höchstens %2 MiB.")
+                                .arg(fileName)
+                                .arg(OpenAirReader::MaxInputBytes >> 20));
+            }
+            if (error != OpenAirReader::InputError::None)
+                return inputError(fileName);
+            m_inputs.push_back(std::move(input));
         }
-        return error == OpenAirReader::InputError::None || inputError();
+        return true;
     }
 
-    // The first pass: every airspace's name, and the names made unique.
+    // The first pass: every airspace's name, the filter's verdicts, and the names of the
+    // airspaces kept made unique.
     bool readNames()
     {
-        OpenAirReader reader(m_options.heightsInFeet);
-        reader.setOutlinesSkipped(true);
-        reader.openBytes(m_bytes);
-        while (AirspacePtr airspace = reader.nextAirspace()) {
-            if (m_ui.stopRequested())
-                return stopped();
-            m_names.append(airspace->deviceName());
+        const AirspaceFilter filter(m_options.filter, m_options.heightsInFeet);
+        for (const Input &input : m_inputs) {
+            OpenAirReader reader(m_options.heightsInFeet);
+            reader.setOutlinesSkipped(!filter.needsOutlines());
+            reader.openBytes(input.bytes);
+            while (AirspacePtr airspace = reader.nextAirspace()) {
+                if (m_ui.stopRequested())
+                    return stopped();
+                const AirspaceFilter::Verdict verdict = filter.isActive() ? filter.verdict(*airspace)
+                                                                          : AirspaceFilter::Verdict::Kept;
+                m_leftOut.push_back(verdict != AirspaceFilter::Verdict::Kept);
+                m_result.filteredByClass += verdict == AirspaceFilter::Verdict::ByClass;
+                m_result.filteredByFloor += verdict == AirspaceFilter::Verdict::ByFloor;
+                m_result.filteredByArea += verdict == AirspaceFilter::Verdict::ByArea;
+                if (verdict == AirspaceFilter::Verdict::Kept)
+                    m_names.append(airspace->deviceName());
+            }
         }
         m_result.keptCount = int(std::min<qsizetype>(m_names.size(), std::numeric_limits<int>::max()));
         m_names.makeUnique();
@@ -326,25 +377,53 @@ private:
             return outputError();
         }
         const QDate date = m_options.date.isValid() ? m_options.date : QDate::currentDate();
-        return m_output->write(Kaf::toLatin1(OutputFile::bannerText(m_options.inputFileName, date)))
+        if (m_options.keepPreview) {
+            m_preview = std::make_shared<PreviewData>();
+            m_preview->inputFileNames = m_options.inputFileNames;
+            m_preview->date = date;
+        }
+        return m_output->write(Kaf::toLatin1(OutputFile::bannerText(m_options.inputFileNames, date)))
                || outputError();
     }
 
-    void prepare(Airspace &airspace, PreparedRecord &prepared) const
+    void prepare(Airspace &airspace, PreparedRecord &prepared, const QString &fileLabel) const
     {
-        prepared.record = Kaf::makeRecord(airspace, m_options.closeOutlines, m_warningCm);
+        Kaf::RecordOptions options;
+        options.closeOutline = m_options.closeOutlines;
+        options.fitLongOutline = m_options.fitLongOutlines;
+        options.warningDistanceCm = m_warningCm;
+        options.keepOutline = m_options.keepPreview;
+        prepared.record = Kaf::makeRecord(airspace, options);
+        const Kaf::Record &record = prepared.record;
         prepared.baseUnitLimits = airspace.baseUnitLimits();
         prepared.aboveGroundLimits = airspace.aboveGroundLimits();
-        switch (prepared.record.kind) {
+        const QString name = fileLabel + airspace.name();
+        switch (record.kind) {
         case Kaf::Record::OverLimit:
-            prepared.reportLine = QObject::tr("  - %1 hat %2 Segmente")
-                                      .arg(airspace.name(), QString::number(prepared.record.segmentCount));
+            prepared.reportLine = QObject::tr("  - %1 hat %2 Segmente").arg(name, QString::number(record.segmentCount));
             break;
         case Kaf::Record::Faulty:
-            prepared.reportLine = QObject::tr("  - %1  -- %2").arg(airspace.name(), airspace.errorText());
+            prepared.reportLine = QObject::tr("  - %1  -- %2").arg(name, airspace.errorText());
+            break;
+        case Kaf::Record::Fitted:
+            prepared.reportLine = QObject::tr("  - %1: %2 -> %3 Segmente, bis %4 m grösser")
+                                      .arg(name, QString::number(record.segmentCount),
+                                           QString::number(record.fittedSegmentCount),
+                                           QString::number((record.fittedDistanceCm + 99) / 100));
             break;
         case Kaf::Record::Written:
             break;
+        }
+        if (m_options.keepPreview) {
+            auto preview = std::make_unique<PreviewAirspace>();
+            preview->state = previewState(record.kind);
+            preview->name = airspace.name();
+            preview->airspaceClass = airspace.airspaceClass();
+            preview->floorCm = airspace.floor();
+            preview->ceilingCm = airspace.ceiling();
+            preview->outline = record.outline;
+            preview->original = record.original;
+            prepared.preview = std::move(preview);
         }
     }
 
@@ -353,7 +432,7 @@ private:
         try {
             batch.records.resize(batch.airspaces.size());
             for (std::size_t i = 0; i < batch.airspaces.size(); ++i)
-                prepare(*batch.airspaces[i], batch.records[i]);
+                prepare(*batch.airspaces[i], batch.records[i], batch.fileLabel);
             batch.airspaces.clear();
         } catch (...) {
             batch.failure = std::current_exception();
@@ -361,40 +440,48 @@ private:
         batch.done = true;
     }
 
-    // The second pass: each airspace under its unique name, its record made on another
-    // core, the records written in input order while the file is still being read.
+    // The second pass: each airspace kept under its unique name, its record made on
+    // another core, the records written in input order while the files are still being
+    // read.
     bool writeRecords()
     {
         m_warningCm = warningDistanceCm(m_options);
         std::deque<std::unique_ptr<Batch>> pending;
         WorkerPool pool(MaxRecordHelpers);   // after the batches: it ends first
-        const auto hand = [&](std::unique_ptr<Batch> batch) {
+        const auto hand = [&](std::unique_ptr<Batch> &batch) {
             Batch *posted = batch.get();
-            pending.push_back(std::move(batch));
+            pending.push_back(std::exchange(batch, std::make_unique<Batch>()));
             pool.post([this, posted] { prepareBatch(*posted); });
-        };
-        OpenAirReader reader(m_options.heightsInFeet);
-        reader.openBytes(m_bytes);
-        auto batch = std::make_unique<Batch>();
-        qsizetype index = 0;
-        while (AirspacePtr airspace = reader.nextAirspace()) {
-            if (m_ui.stopRequested())
-                return stopped();
-            airspace->setDeviceName(m_names.name(index++));
-            batch->airspaces.push_back(std::move(airspace));
-            if (batch->airspaces.size() == BatchSize) {
-                hand(std::exchange(batch, std::make_unique<Batch>()));
-                while (pending.size() > MaxPendingBatches) {
-                    if (!writeBatch(pool, *pending.front()))
-                        return false;
-                    pending.pop_front();
-                }
+            while (pending.size() > MaxPendingBatches) {
+                if (!writeBatch(pool, *pending.front()))
+                    return false;
+                pending.pop_front();
             }
+            return true;
+        };
+        std::size_t index = 0;   // of all airspaces read
+        qsizetype kept = 0;      // of those kept
+        for (Input &input : m_inputs) {
+            OpenAirReader reader(m_options.heightsInFeet);
+            reader.openBytes(input.bytes);
+            auto batch = std::make_unique<Batch>();
+            batch->fileLabel = input.label;
+            while (AirspacePtr airspace = reader.nextAirspace()) {
+                if (m_ui.stopRequested())
+                    return stopped();
+                if (m_leftOut[index++])
+                    continue;
+                airspace->setDeviceName(m_names.name(kept++));
+                batch->airspaces.push_back(std::move(airspace));
+                if (batch->airspaces.size() == BatchSize && !hand(batch))
+                    return false;
+                batch->fileLabel = input.label;
+            }
+            reader.close();
+            input.bytes = QByteArray();
+            if (!batch->airspaces.empty() && !hand(batch))
+                return false;
         }
-        reader.close();
-        m_bytes = QByteArray();
-        if (!batch->airspaces.empty())
-            hand(std::move(batch));
         for (; !pending.empty(); pending.pop_front()) {
             if (!writeBatch(pool, *pending.front()))
                 return false;
@@ -407,9 +494,11 @@ private:
         pool.waitUntil([&batch] { return batch.done.load(); });
         if (batch.failure)
             std::rethrow_exception(batch.failure);
-        for (const PreparedRecord &prepared : batch.records) {
+        for (PreparedRecord &prepared : batch.records) {
             if (m_ui.stopRequested())
                 return stopped();
+            if (prepared.preview)
+                m_preview->airspaces.push_back(std::move(*prepared.preview));
             switch (prepared.record.kind) {
             case Kaf::Record::OverLimit:
                 m_result.overLimitLines.append(prepared.reportLine);
@@ -417,6 +506,9 @@ private:
             case Kaf::Record::Faulty:
                 m_result.faultyLines.append(prepared.reportLine);
                 break;
+            case Kaf::Record::Fitted:
+                m_result.fittedLines.append(prepared.reportLine);
+                Q_FALLTHROUGH();
             case Kaf::Record::Written:
                 if (!m_output->write(prepared.record.bytes))
                     return outputError();
@@ -438,6 +530,15 @@ private:
         if (!m_result.overLimitLines.isEmpty())
             m_ui.warning(errorTitle(), reportText(QObject::tr("Die folgenden Lufträume haben zu viele Eckpunkte:\n\n"),
                                                   m_result.overLimitLines));
+        if (!m_result.fittedLines.isEmpty())
+            m_ui.information(QObject::tr("Lufträume vereinfacht"),
+                             reportText(QObject::tr("Folgende Lufträume wurden vereinfacht:\n\n"), m_result.fittedLines,
+                                        false));
+        if (m_preview) {
+            m_preview->writtenCount = m_result.writtenCount;
+            m_preview->keptCount = m_result.keptCount;
+            m_result.preview = std::move(m_preview);
+        }
         m_ui.information(QObject::tr("Umwandlung abgeschlossen"), summaryText());
         m_result.outcome = ConversionResult::Outcome::Finished;
     }
@@ -445,8 +546,19 @@ private:
     QString summaryText() const
     {
         QString summary = QObject::tr("Umwandlung der Datei %1\nnach %2 erfolgreich\n\n%3/%4 Lufträume umgewandelt.")
-                              .arg(m_options.inputFileName, m_result.outputFileName,
-                                   QString::number(m_result.writtenCount), QString::number(m_result.keptCount));
+                              .arg(inputNames(), m_result.outputFileName, QString::number(m_result.writtenCount),
+                                   QString::number(m_result.keptCount));
+        if (m_result.filteredCount() != 0) {
+            summary += QLatin1Char('\n') + QObject::tr("%1 Lufträume durch Filter ausgelassen").arg(m_result.filteredCount());
+            QStringList reasons;
+            if (m_result.filteredByClass != 0)
+                reasons << QObject::tr("%1 nach Klasse oder Typ").arg(m_result.filteredByClass);
+            if (m_result.filteredByFloor != 0)
+                reasons << QObject::tr("%1 mit Untergrenze über %2").arg(m_result.filteredByFloor).arg(m_options.filter.maxFloor);
+            if (m_result.filteredByArea != 0)
+                reasons << QObject::tr("%1 ausserhalb des Gebiets").arg(m_result.filteredByArea);
+            summary += QLatin1String(" (") + reasons.join(QLatin1String(", ")) + QLatin1String(").");
+        }
         // The device file holds bare metres: say where that may not mean what the input said.
         QStringList limitNotes;
         if (m_result.baseUnitLimits != 0)
@@ -466,9 +578,11 @@ private:
     ConversionResult m_result;
     bool m_append = false;
     int m_warningCm = 0;
-    QByteArray m_bytes;
-    Kaf::DeviceNames m_names;
+    std::vector<Input> m_inputs;
+    std::vector<bool> m_leftOut;   // by the filter, for every airspace read
+    Kaf::DeviceNames m_names;      // of the airspaces kept
     std::unique_ptr<OutputTarget> m_output;
+    std::shared_ptr<PreviewData> m_preview;
 };
 
 } // namespace

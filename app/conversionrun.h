@@ -1,8 +1,14 @@
 #pragma once
 
+#include "app/airspacefilter.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
+
+struct PreviewData;
 
 // How a conversion run talks to the person who started it. The window shows message
 // boxes, the command-line program prints, tests answer directly.
@@ -30,11 +36,16 @@ public:
 
 struct ConversionOptions
 {
-    QString inputFileName;       // as typed; may be relative to the working directory
+    // As typed; may be relative to the working directory. Several files go into one
+    // output, in this order; the first names the output when the field is empty.
+    QStringList inputFileNames;
     QString outputText;          // the output field; completed by the naming rules
     bool toStandardOutput = false;  // write the kaf text to standard output instead
     bool heightsInFeet = false;  // heights without unit are feet
     bool closeOutlines = false;  // close open outlines before writing
+    bool fitLongOutlines = false;   // fit outlines of more than 100 segments outwards instead of listing them
+    FilterSettings filter;       // airspaces to leave out; must be valid
+    bool keepPreview = false;    // hand back what was written, for the preview picture
     bool distanceInMetres = true;
     int warningDistance = 400;   // in metres or feet, as distanceInMetres says
     QDate date;                  // banner date; today when null
@@ -53,12 +64,19 @@ struct ConversionResult
     Outcome outcome = Outcome::Aborted;
     QString outputFileName;      // the completed output name
     bool outputTextFilled = false;  // the output field was empty and now holds outputFileName
-    int keptCount = 0;           // every airspace read
+    int keptCount = 0;           // every airspace read and not left out by the filter
     int writtenCount = 0;
     int baseUnitLimits = 0;      // of the written airspaces: limits without unit, read in the base unit
     int aboveGroundLimits = 0;   // and limits above the ground, written as above sea level
     QStringList faultyLines;     // "  - name  -- error" lines
     QStringList overLimitLines;  // "  - name hat N Segmente" lines
+    QStringList fittedLines;     // "  - name: N -> M Segmente, bis D m grösser" lines
+    int filteredByClass = 0;     // left out by the filter, not counted in keptCount
+    int filteredByFloor = 0;
+    int filteredByArea = 0;
+    std::shared_ptr<const PreviewData> preview;   // with keepPreview, after a finished run
+
+    int filteredCount() const { return filteredByClass + filteredByFloor + filteredByArea; }
 };
 
 // One complete conversion of an OpenAir file into a kaf file.

@@ -228,7 +228,7 @@ void MainWindow::selectKaf()
 void MainWindow::convert()
 {
     ConversionOptions options;
-    options.inputFileName = ui->lineEditOpenAir->text();
+    options.inputFileNames = QStringList{ui->lineEditOpenAir->text()};
     options.outputText = ui->lineEditKml->text();
     options.heightsInFeet = ui->radFussInput->isChecked();
     options.closeOutlines = ui->cbxCloseAirspaces->isChecked();

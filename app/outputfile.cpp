@@ -78,15 +78,19 @@ QString completeFileName(const QString &outputText, const QString &inputFileName
     return outputText + KafSuffix;
 }
 
-QString bannerText(const QString &inputFileName, const QDate &date)
+QString bannerText(const QStringList &inputFileNames, const QDate &date)
 {
     const QString stars(80, QLatin1Char('*'));
     const QString star = QStringLiteral("*");
     const QString indent = QStringLiteral("*    ");
-    // A file name may hold any character but "/": a CR LF in it must not start a line.
-    const QString sourceName = withoutControlCharacters(inputFileName.mid(fileNameStart(inputFileName)));
+    QStringList sources;
+    for (const QString &inputFileName : inputFileNames) {
+        // A file name may hold any character but "/": a CR LF in it must not start a line.
+        sources << QStringLiteral("*    source file   : ")
+                       + withoutControlCharacters(inputFileName.mid(fileNameStart(inputFileName)));
+    }
 
-    const QStringList lines = {
+    QStringList lines = {
         stars,
         star,
         QStringLiteral("* Created by Zonvert  version %1").arg(QLatin1String(VersionText)),
@@ -98,7 +102,9 @@ QString bannerText(const QString &inputFileName, const QDate &date)
         indent + QString::fromUtf8(ZONVERT_MAKER_EMAIL),
         star,
         QStringLiteral("*    creation date : ") + date.toString(QStringLiteral("yyyy-MM-dd")),
-        QStringLiteral("*    source file   : ") + sourceName,
+    };
+    lines << sources;
+    lines << QStringList{
         star,
         stars,
         star,

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 // What the kaf file is called and how it begins.
 namespace OutputFile {
@@ -15,7 +16,7 @@ inline constexpr char VersionText[] = " V 2.20";
 QString completeFileName(const QString &outputText, const QString &inputFileName);
 
 // The banner block that opens every run's output, line ends CR LF, ending with the
-// empty line that separates it from the first record.
-QString bannerText(const QString &inputFileName, const QDate &date);
+// empty line that separates it from the first record; one source file line per input.
+QString bannerText(const QStringList &inputFileNames, const QDate &date);
 
 } // namespace OutputFile

@@ -1,5 +1,5 @@
 # The conversion run with output naming and banner (shared by both programs), and the
-# command-line converter zonvert-cli. QtCore only: no display needed.
+# command-line converter zonvert-cli.
 include(GNUInstallDirs)
 
 # The maker lines of the kaf banner; set them when packaging.
@@ -10,6 +10,7 @@ set(ZONVERT_MAKER_WEB "(web address not set)" CACHE STRING "Banner: web address"
 set(ZONVERT_MAKER_EMAIL "(e-mail address not set)" CACHE STRING "Banner: e-mail address")
 
 add_library(zonvert_run STATIC
+  ${CMAKE_CURRENT_SOURCE_DIR}/airspacefilter.h ${CMAKE_CURRENT_SOURCE_DIR}/airspacefilter.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/conversionrun.h ${CMAKE_CURRENT_SOURCE_DIR}/conversionrun.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/outputfile.h ${CMAKE_CURRENT_SOURCE_DIR}/outputfile.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/workerpool.h ${CMAKE_CURRENT_SOURCE_DIR}/workerpool.cpp
@@ -28,5 +29,6 @@ add_executable(zonvert-cli
   ${CMAKE_CURRENT_SOURCE_DIR}/cli_main.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/consoleui.h ${CMAKE_CURRENT_SOURCE_DIR}/consoleui.cpp
 )
-target_link_libraries(zonvert-cli PRIVATE zonvert_run)
+# The preview picture brings QtGui; without -preview the program needs no display.
+target_link_libraries(zonvert-cli PRIVATE zonvert_run zonvert_preview)
 install(TARGETS zonvert-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

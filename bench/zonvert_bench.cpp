@@ -154,7 +154,9 @@ int writeRecords(const std::vector<AirspacePtr> &airspaces, const QString &fileN
         return 0;
     int written = 0;
     for (const AirspacePtr &airspace : airspaces) {
-        const Kaf::Record record = Kaf::makeRecord(*airspace, false, BenchWarningDistanceCm);
+        Kaf::RecordOptions options;
+        options.warningDistanceCm = BenchWarningDistanceCm;
+        const Kaf::Record record = Kaf::makeRecord(*airspace, options);
         if (record.kind == Kaf::Record::Written && out.write(record.bytes) == record.bytes.size())
             ++written;
     }
@@ -300,7 +302,7 @@ void measureOnce(const Options &options, ScaleResult &scale)
 
     QuietUi ui;
     ConversionOptions run;
-    run.inputFileName = scale.input;
+    run.inputFileNames = QStringList{scale.input};
     run.outputText = work.filePath(QStringLiteral("run.kaf"));
     run.date = QDate(2025, 1, 1);
     timeOnce(scale.run, [] {}, [&] { ConversionRun(ui).run(run); });

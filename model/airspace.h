@@ -42,6 +42,10 @@ public:
     void appendCommentLine(QStringView text);
     void addArText(const QString &text) { m_arTexts.append(text); }
     void setAdText(const QString &text) { m_adText = text; }
+    // The class word after AC and the type after AY (OpenAir version 2), as written; for
+    // choosing what to leave out.
+    void setAcText(const QString &text) { m_acText = text; }
+    void setAyText(const QString &text) { m_ayText = text; }
     void setFloor(int value) { m_floor = value; }
     void setFloorText(const QString &text) { m_floorText = text; }
     void setCeiling(int value) { m_ceiling = value; }
@@ -62,6 +66,8 @@ public:
     QString comment() const { return m_comment; }
     QStringList arTexts() const { return m_arTexts; }
     QString adText() const { return m_adText; }
+    QString acText() const { return m_acText; }
+    QString ayText() const { return m_ayText; }
     int floor() const { return m_floor; }
     QString floorText() const { return m_floorText; }
     int ceiling() const { return m_ceiling; }
@@ -110,6 +116,8 @@ private:
     QString m_comment;
     QStringList m_arTexts;
     QString m_adText;
+    QString m_acText;
+    QString m_ayText;
     int m_typeFlags = 0;
     int m_floor = 0;
     int m_ceiling = UnlimitedCeilingCm;

@@ -389,6 +389,7 @@ AirspacePtr OpenAirReader::finishAirspace()
 // then. A type named by AT comes first.
 void OpenAirReader::applyType()
 {
+    m_airspace->setAyText(m_typeText);
     int airspaceClass = Special;
     if (airspaceClassFromType(m_typeText, airspaceClass))
         m_airspace->setAirspaceClass(airspaceClass);
@@ -444,6 +445,7 @@ bool OpenAirReader::processLine()
 void OpenAirReader::readClass()
 {
     const QList<QStringView> words = QStringView(m_currentLine).split(u' ');
+    m_airspace->setAcText(words.size() < 2 ? QString() : words.at(1).toString());
     if (words.size() < 2) {
         m_airspace->setAirspaceClass(Special);
         return;

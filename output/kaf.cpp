@@ -1,6 +1,7 @@
 #include "output/kaf.h"
 
 #include "model/airspace.h"
+#include "output/longlines.h"
 
 #include <QChar>
 #include <QHashFunctions>
@@ -72,19 +73,21 @@ void putRecord(const QStringList &record, QByteArray &bytes)
     bytes.truncate(out - bytes.constData());
 }
 
-Record makeRecord(Airspace &airspace, bool closeOutline, int warningDistanceCm)
+Record makeRecord(Airspace &airspace, const RecordOptions &options)
 {
     Record record;
-    if (closeOutline && !airspace.isClosed())
+    if (options.closeOutline && !airspace.isClosed())
         airspace.closeOutline();
     record.segmentCount = airspace.segmentCount();
     if (record.segmentCount > MaxSegments) {
         record.kind = Record::OverLimit;
-    } else if (const QStringList lines = airspace.deviceRecord(warningDistanceCm); lines.size() == 1) {
+    } else if (const QStringList lines = airspace.deviceRecord(options.warningDistanceCm); lines.size() == 1) {
         record.kind = Record::Faulty;
     } else {
         putRecord(lines, record.bytes);
     }
+    if (options.keepOutline)
+        record.outline = record.kind == Record::Written ? splitLongLines(airspace.segments()) : airspace.segments();
     return record;
 }
 

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include "model/airspacesegment.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -22,16 +24,31 @@ constexpr int MaxSegments = 100;
 constexpr int DeviceNameLength = 16;
 constexpr int DeviceNameBaseLength = 13;
 
+// How a record is made.
+struct RecordOptions
+{
+    bool closeOutline = false;     // close an open outline first; the closing line counts
+    bool fitLongOutline = false;   // fit an outline beyond MaxSegments instead of refusing it
+    int warningDistanceCm = 0;
+    bool keepOutline = false;      // hand back the outline as written, for a picture of it
+};
+
 // What becomes of one airspace in the file.
 struct Record
 {
-    enum Kind { Written, OverLimit, Faulty } kind = Written;
-    QByteArray bytes;       // Written: the record's lines, each ended by CR LF, and the empty line after it
-    int segmentCount = 0;   // the outline's segments, as counted against MaxSegments
+    enum Kind { Written, Fitted, OverLimit, Faulty } kind = Written;
+    QByteArray bytes;            // Written, Fitted: the record's lines, each ended by CR LF, and the empty line after it
+    int segmentCount = 0;        // the outline's segments, as counted against MaxSegments
+    int fittedSegmentCount = 0;  // Fitted: the segments of the fitted outline
+    int32_t fittedDistanceCm = 0;   // Fitted: how far the fitted outline lies from the original at most
+    // With keepOutline: the segments as written (long edges halved) for Written and
+    // Fitted, else the outline as read; for Fitted also the outline before fitting.
+    SegmentList outline;
+    SegmentList original;
 };
 // The airspace's record: closing first when asked (the closing line counts against the
 // limit), then the limit, then the record itself, which finishes the outline.
-Record makeRecord(Airspace &airspace, bool closeOutline, int warningDistanceCm);
+Record makeRecord(Airspace &airspace, const RecordOptions &options);
 
 // Latin-1 bytes; every character that Latin-1 cannot hold becomes one "?", also one
 // written as a surrogate pair.

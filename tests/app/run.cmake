@@ -5,3 +5,4 @@ add_dependencies(tst_cli zonvert-cli)
 # A hang in the pool must fail the test, not stall the whole run.
 zonvert_add_test(tst_workerpool SOURCES tst_workerpool.cpp LIBS zonvert_run)
 set_tests_properties(tst_workerpool PROPERTIES TIMEOUT 60)
+zonvert_add_test(tst_selection SOURCES tst_selection.cpp LIBS zonvert_run)

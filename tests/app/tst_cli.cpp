@@ -79,6 +79,17 @@ private slots:
                                                        << QByteArray("RISK\r\n") << 1;
         QTest::newRow("appending to the input") << QStringList{"-in", "alps.kaf", "-out", "alps.kaf", "-append"}
                                                 << itself << QByteArray("RISK\r\n") << 1;
+        QTest::newRow("unreadable filter value")
+            << in + QStringList{"-near", "46,7"}
+            << QStringList{"1", "", "Der Wert von -near ist nicht lesbar."} << QByteArray("RISK\r\n") << 1;
+        QTest::newRow("preview of an unknown kind") << in + QStringList{"-preview", "map.bmp"}
+                                                    << QStringList{"1", "", "-preview braucht einen Dateinamen"}
+                                                    << QByteArray("RISK\r\n") << 1;
+        QTest::newRow("two files in one") << QStringList{"-in", "alps.txt", "-in", "faulty.txt", "-out", "alps.kaf"}
+                                          << QStringList{"3", "Die folgenden Lufträume haben Fehler:\n\n  - faulty.txt: Broken", ""}
+                                          << QByteArray("*    source file   : ") << 2;
+        QTest::newRow("everything left out by the filter")
+            << in + QStringList{"-skip", "r"} << QStringList{"0", "Umwandlung der Datei", ""} << QByteArray("AN ") << 0;
         QTest::newRow("output links to the input")
             << QStringList{"-in", "alps.kaf", "-out", "link.kaf"}
             << QStringList{"2", "", "Die Datei <dir>/link.kaf ist die Eingabedatei und wird nicht überschrieben.\n"}
@@ -114,6 +125,33 @@ private slots:
         QVERIFY2(outcome.value(2).startsWith("Die folgenden Lufträume haben Fehler:") && outcome.value(2).contains("1/2 "),
                  qPrintable(outcome.value(2)));
         QVERIFY(!QFile::exists(m_dir.filePath("-")) && !QFile::exists(m_dir.filePath("-.kaf")));
+    }
+
+    // The picture of what was written, drawn without a screen.
+    void previewIsDrawnWithoutScreen_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("PNG") << "map.png" << QByteArray("\x89PNG");
+        QTest::newRow("SVG, suffix in capitals") << "map.SVG" << QByteArray("<?xml");
+    }
+    void previewIsDrawnWithoutScreen()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, start);
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("QT_QPA_PLATFORM");
+        environment.remove("DISPLAY");
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(m_dir.path());
+        process.start(QStringLiteral(ZONVERT_BIN_DIR "/zonvert-cli"), {"-in", "faulty.txt", "-out", "map.kaf", "-preview", file});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 3);
+        QCOMPARE(process.readAllStandardError(), QByteArray());
+        QFile picture(m_dir.filePath(file));
+        QVERIFY(picture.open(QIODevice::ReadOnly));
+        QVERIFY(picture.readAll().startsWith(start));
     }
 
     void reportsFollowTheSystemLanguage()

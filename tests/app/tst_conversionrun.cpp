@@ -77,8 +77,8 @@ class ConversionRunTest : public QObject
     {
         if (!openAir.isNull())
             writeAll(m_input, openAir);
-        if (options.inputFileName.isEmpty())
-            options.inputFileName = m_input;
+        if (options.inputFileNames.isEmpty())
+            options.inputFileNames = QStringList{m_input};
         options.date = QDate(2013, 3, 5);
         return ConversionRun(m_ui).run(options);
     }
@@ -86,7 +86,7 @@ class ConversionRunTest : public QObject
     // each character beyond it. Lines 5 to 9 name the makers, set by the build.
     QByteArray banner() const
     {
-        const QByteArrayList made = OutputFile::bannerText(m_input, QDate(2013, 3, 5)).toLatin1().split('\n');
+        const QByteArrayList made = OutputFile::bannerText({m_input}, QDate(2013, 3, 5)).toLatin1().split('\n');
         const QByteArray stars(80, '*');
         return stars + "\r\n*\r\n* Created by Zonvert  version  V 2.20\r\n*\r\n" + made.mid(4, 5).join('\n')
                + "\n*\r\n*    creation date : 2013-03-05\r\n*    source file   : Z\xfcrich ?? %2.txt\r\n*\r\n" + stars
@@ -206,9 +206,9 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, line);
         ConversionOptions options;
-        options.inputFileName = m_dir.filePath(name);
+        options.inputFileNames = QStringList{m_dir.filePath(name)};
         options.outputText = m_output;
-        writeAll(options.inputFileName, polygon("S"));
+        writeAll(options.inputFileNames.first(), polygon("S"));
         convert(QByteArray(), options);
         const QByteArray bytes = readAll(m_output);
         QCOMPARE(bytes.split('\n').value(11), line + '\r');
@@ -273,7 +273,7 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, name);
         ConversionOptions options;
-        options.inputFileName = QDir(QStringLiteral(ZONVERT_CORPUS_DIR)).filePath(file);
+        options.inputFileNames = QStringList{QDir(QStringLiteral(ZONVERT_CORPUS_DIR)).filePath(file)};
         options.outputText = m_output;
         const ConversionResult result = convert(QByteArray(), options);
         QCOMPARE(result.outcome, ConversionResult::Outcome::Finished);
@@ -376,7 +376,7 @@ private slots:
         QFETCH(QString, calls);
         QFETCH(QByteArray, kept);
         ConversionOptions options;
-        options.inputFileName = input.isEmpty() ? m_input : m_dir.filePath(input);
+        options.inputFileNames = QStringList{input.isEmpty() ? m_input : m_dir.filePath(input)};
         options.outputText = output.isEmpty() ? QString() : m_dir.filePath(output);
         // A full device of its own where allowed, so that a fault cannot replace the system's one;
         // a link to the real one only where /dev cannot take a file (not as root).
@@ -388,11 +388,11 @@ private slots:
         writeAll(m_input, polygon("Alpha"));
         writeAll(m_output, "old\r\n\r\n");
         if (input == QLatin1String("old.kaf"))
-            options.inputFileName = m_output;
+            options.inputFileNames = QStringList{m_output};
         if (output == QLatin1String("hard.kaf")) {
             QFile::remove(options.outputText);
             QVERIFY(::link(QFile::encodeName(m_output).constData(), QFile::encodeName(options.outputText).constData()) == 0);
-            options.inputFileName = m_output;
+            options.inputFileNames = QStringList{m_output};
         }
         m_ui.answer = answer;
         rlimit limit{};
@@ -406,7 +406,7 @@ private slots:
         const QString error = "error FEHLER: Die Datei ";
         const QHash<QString, QString> texts{
             {"question", "question " + result.outputFileName}, {"summary", summary(1, 1)},
-            {"unread", error + options.inputFileName + " konnte nicht geöffnet werden."},
+            {"unread", error + options.inputFileNames.first() + " konnte nicht geöffnet werden."},
             {"unwritten", error + result.outputFileName + " konnte nicht geschrieben werden."},
             {"itself", error + result.outputFileName + " ist die Eingabedatei und wird nicht überschrieben."}};
         QStringList expected;
