@@ -2,6 +2,9 @@
 
 #include "model/geometry.h"
 
+#include <QObject>
+
+#include <algorithm>
 #include <utility>
 
 AirspaceSegment::AirspaceSegment(GeoPoint from, GeoPoint to) : m_startPoint(from), m_endPoint(to) {}
@@ -165,4 +168,39 @@ int orientation(const SegmentList &segments)
             addWrapping(sum, lineTerm(segment.endPoint(), next));
     }
     return sum > 0 ? 1 : (sum < 0 ? -1 : 0);
+}
+
+SegmentPtr makeCircleSegment(GeoPoint centre, int32_t radiusCm)
+{
+    const GeoPoint start = circleStartPoint(centre, radiusCm);
+    return std::make_shared<AirspaceSegment>(Circle, start, start, centre, radiusCm, 0, Mas::FullTurn, true);
+}
+
+ArcConstruction makeArcSegment(GeoPoint centre, GeoPoint from, GeoPoint to, bool clockwise)
+{
+    const DistanceBearing first = distanceAndBearing(centre, from);
+    const DistanceBearing second = distanceAndBearing(centre, to);
+    const int64_t diff = int64_t(first.distance) - second.distance;
+
+    ArcConstruction result;
+    GeoPoint start = from;
+    GeoPoint end = to;
+    // More than a metre apart: the nearer end moves out to the larger radius, and a short
+    // line keeps the outline joined to the given point.
+    if (diff < -100) {
+        start = destinationPoint(centre, second.distance, first.bearing);
+        result.connectingLine = std::make_shared<AirspaceSegment>(from, start);
+        result.lineBeforeArc = true;
+    } else if (diff > 100) {
+        end = destinationPoint(centre, first.distance, second.bearing);
+        result.connectingLine = std::make_shared<AirspaceSegment>(end, to);
+    }
+
+    result.arc = std::make_shared<AirspaceSegment>(to == from ? Circle : Arc, start, end, centre,
+                                                   std::max(first.distance, second.distance),
+                                                   first.bearing, second.bearing, clockwise);
+    // 0.2 NM (37,040 cm) or more is too much to repair silently.
+    if (diff < -37039 || diff > 37039)
+        result.arc->addError(QObject::tr("radius difference > 0.2[nm]"));
+    return result;
 }

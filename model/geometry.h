@@ -2,10 +2,6 @@
 
 #include "model/geopoint.h"
 
-#include <memory>
-
-class AirspaceSegment;
-
 // Integer trigonometry on angles in milli-arc-seconds. Values are scaled by 2^31
 // (1.0 would be 2^31; the largest stored value is 2^31 - 1).
 int32_t sinMas(int32_t angle);      // angle in [-180, 180] degrees
@@ -23,19 +19,6 @@ constexpr int TangentTableSize = 91;    // 0 .. 45 degrees
 extern const int32_t sineTable[SineTableSize];
 extern const int32_t tangentTable[TangentTableSize];
 
-// A full circle about centre: start and end due north of the centre, clockwise.
-std::shared_ptr<AirspaceSegment> makeCircleSegment(GeoPoint centre, int32_t radiusCm);
-
-struct ArcConstruction {
-    std::shared_ptr<AirspaceSegment> arc;
-    // Set when one end was moved out to the larger radius: the line that joins the given
-    // point to the moved one. It starts at the given start point when the start was moved.
-    std::shared_ptr<AirspaceSegment> connectingLine;
-    // The start was moved: the connecting line leads from the given start to the arc.
-    // Otherwise it leads from the moved end on to the given end.
-    bool lineBeforeArc = false;
-};
-
-// An arc from `from` to `to` about centre. Radii that differ by 0.2 NM or more mark the
-// arc faulty; a difference above one metre moves the nearer end out to the larger radius.
-ArcConstruction makeArcSegment(GeoPoint centre, GeoPoint from, GeoPoint to, bool clockwise);
+// Where a circle of the radius about centre starts and ends: due north of the centre, at
+// the radius in milli-arc-seconds less one (the integer cosine of 0 falls short of 1).
+GeoPoint circleStartPoint(GeoPoint centre, int32_t radiusCm);
