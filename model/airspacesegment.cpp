@@ -40,7 +40,12 @@ QString kmlPoint(GeoPoint p, int altitude)
 // the 64-bit sum cannot overflow.
 int64_t lineTerm(GeoPoint from, GeoPoint to)
 {
-    return (int64_t(from.lat / 1000) + to.lat / 1000) * (int64_t(to.lon / 1000) - from.lon / 1000);
+    int64_t dx = int64_t(to.lon / 1000) - from.lon / 1000;
+    // An edge across 180 degrees runs the short way, as the geometry measures it.
+    const int64_t step = longitudeStep(from.lon, to.lon);
+    if (step != int64_t(to.lon) - from.lon)
+        dx = step / 1000;
+    return (int64_t(from.lat / 1000) + to.lat / 1000) * dx;
 }
 
 // Only the sign of the sum matters; an absurdly long outline must not overflow it.

@@ -193,11 +193,24 @@ FlatStep flatStep(GeoPoint from, GeoPoint to)
 {
     const int32_t meanLat = low32((int64_t(from.lat) + to.lat) >> 1);
     const int64_t k = scaled(CmPerMasTimes1e7, cosMas(meanLat));
-    return {low32(((int64_t(to.lon) - from.lon) * k) / TenMillion),
+    return {low32((longitudeStep(from.lon, to.lon) * k) / TenMillion),
             low32(((int64_t(to.lat) - from.lat) * CmPerMasTimes1e7) / TenMillion)};
 }
 
 } // namespace
+
+int64_t longitudeStep(int32_t from, int32_t to)
+{
+    int64_t step = int64_t(to) - from;
+    if (step > Mas::Half || step < -Mas::Half) {
+        step %= Mas::FullTurn;
+        if (step > Mas::Half)
+            step -= Mas::FullTurn;
+        else if (step < -Mas::Half)
+            step += Mas::FullTurn;
+    }
+    return step;
+}
 
 DistanceBearing distanceAndBearing(GeoPoint from, GeoPoint to)
 {
@@ -238,7 +251,13 @@ GeoPoint destinationPoint(GeoPoint start, int32_t distanceCm, int32_t bearing)
     const int64_t u = scaled(distanceCm, cosMas(low32(a)));
     // At the poles the east scale vanishes and longitude has no meaning: keep it.
     const int64_t dLon = k == 0 ? 0 : low32((u * TenMillion) / k);
-    return {low32(start.lon + dLon), newLat};
+    // Across 180 degrees the longitude comes back from the other side.
+    int64_t lon = start.lon + dLon;
+    if (lon > Mas::Half && start.lon <= Mas::Half)
+        lon -= Mas::FullTurn;
+    else if (lon < -Mas::Half && start.lon >= -Mas::Half)
+        lon += Mas::FullTurn;
+    return {low32(lon), newLat};
 }
 
 GeoPoint circleStartPoint(GeoPoint centre, int32_t radiusCm)

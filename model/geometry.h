@@ -8,7 +8,11 @@ int32_t sinMas(int32_t angle);      // angle in [-180, 180] degrees
 int32_t cosMas(int32_t angle);      // angle in [-180, 360) degrees
 int32_t atan2Mas(int32_t x, int32_t y);   // direction of (x, y) from the x axis, (-180, 180]
 
-// Flat-earth distance (cm) and bearing between two points on a sphere of 6,371 km.
+// The eastward step from one longitude to another the short way round: across 180
+// degrees rather than all around the earth. Steps of up to 180 degrees are kept as they are.
+int64_t longitudeStep(int32_t from, int32_t to);
+// Flat-earth distance (cm) and bearing between two points on a sphere of 6,371 km, the
+// short way round in longitude.
 DistanceBearing distanceAndBearing(GeoPoint from, GeoPoint to);
 // The point reached from start after distanceCm on the given bearing.
 GeoPoint destinationPoint(GeoPoint start, int32_t distanceCm, int32_t bearing);
