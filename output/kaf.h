@@ -93,6 +93,7 @@ public:
 
 private:
     QStringView original(qsizetype i) const;
+    void keepLastNames();
 
     QString m_chars;                 // the names, one after the other
     std::vector<uint32_t> m_ends;    // where each ends in m_chars
