@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <queue>
+#include <set>
 #include <vector>
 
 // Results must not depend on the compiler fusing a multiplication into an addition.
@@ -27,8 +29,12 @@ constexpr double Clearance = 0.1;
 // An arc takes part as a polyline on its outer side, at most this far (m) from the arc.
 constexpr double ArcTolerance = 0.5;
 constexpr int MaxArcSteps = 720;
+// How far (m) rounding a corner to whole milli-arc-seconds can move an edge, at most.
+constexpr double RoundingSlack = 0.05;
 // What the final check accepts (m) between the written outline and the original.
 constexpr double CheckTolerance = 1.0;
+// Points closer than this (m) count as touching.
+constexpr double Touch = 1e-6;
 // Longitude and latitude spans up to this keep every cross product of whole units exact.
 constexpr int64_t MaxSpanMas = int64_t(1) << 30;
 constexpr double Infinity = std::numeric_limits<double>::infinity();
@@ -70,6 +76,22 @@ double segmentDistance(Vec a, Vec b, Vec c, Vec d)
                     std::min(pointSegmentDistance(c, a, b), pointSegmentDistance(d, a, b)));
 }
 
+// False when segments a-b and c-d are certainly farther apart than margin: their boxes are, or
+// one lies wholly on one side of the other's line.
+bool mayTouch(Vec a, Vec b, Vec c, Vec d, double margin)
+{
+    if (std::max(a.x, b.x) + margin < std::min(c.x, d.x) || std::max(c.x, d.x) + margin < std::min(a.x, b.x)
+        || std::max(a.y, b.y) + margin < std::min(c.y, d.y) || std::max(c.y, d.y) + margin < std::min(a.y, b.y))
+        return false;
+    const auto apart = [margin](Vec p, Vec q, Vec u, Vec v) {
+        const Vec r = q - p;
+        const double limit = margin * margin * dot(r, r);
+        const double s1 = cross(r, u - p), s2 = cross(r, v - p);
+        return ((s1 > 0 && s2 > 0) || (s1 < 0 && s2 < 0)) && s1 * s1 > limit && s2 * s2 > limit;
+    };
+    return !apart(a, b, c, d) && !apart(c, d, a, b);
+}
+
 // True when p lies in the closed triangle a, b, c (either orientation).
 bool inClosedTriangle(Vec p, Vec a, Vec b, Vec c)
 {
@@ -106,31 +128,35 @@ struct GridShape {
     double x0 = 0;
     double y0 = 0;
     double cell = 1;
+    double perCell = 1;   // 1 / cell
     int nx = 1;
     int ny = 1;
 
-    // About `items` cells over the box, never more than a few per item.
-    void setUp(double minX, double minY, double maxX, double maxY, std::size_t items)
+    // Cells about `preferred` wide, between one and four per item over the box.
+    void setUp(double minX, double minY, double maxX, double maxY, std::size_t items, double preferred)
     {
         const double width = std::max(maxX - minX, 1e-3), height = std::max(maxY - minY, 1e-3);
         const double wanted = double(std::max<std::size_t>(items, 1));
-        cell = std::max(std::sqrt(width * height / wanted), 1e-3);
-        // Thin boxes: no more cells along the long side than items.
-        cell = std::max(cell, std::max(width, height) / wanted);
+        const auto sizeFor = [&](double count) {
+            // Thin boxes: no more cells along the long side than that count either.
+            return std::max(std::max(std::sqrt(width * height / count), std::max(width, height) / count), 1e-3);
+        };
+        cell = std::max(std::min(sizeFor(wanted), preferred), sizeFor(2 * wanted));
         nx = int(std::min(width / cell, 4096.0)) + 1;
         ny = int(std::min(height / cell, 4096.0)) + 1;
         cell = std::max(width / nx, height / ny) * (1 + 1e-9);
+        perCell = 1 / cell;
         x0 = minX;
         y0 = minY;
     }
     int column(double x) const
     {
-        const double c = std::floor((x - x0) / cell);
+        const double c = (x - x0) * perCell;
         return c >= nx - 1 ? nx - 1 : (c > 0 ? int(c) : 0);   // also NaN to 0
     }
     int row(double y) const
     {
-        const double r = std::floor((y - y0) / cell);
+        const double r = (y - y0) * perCell;
         return r >= ny - 1 ? ny - 1 : (r > 0 ? int(r) : 0);
     }
     // Every cell that a segment, widened by margin, touches. Border cells stand for
@@ -139,6 +165,13 @@ struct GridShape {
     void cells(Vec a, Vec b, double margin, F visit) const
     {
         const int c0 = column(std::min(a.x, b.x) - margin), c1 = column(std::max(a.x, b.x) + margin);
+        if (c0 == c1) {
+            // Most edges are shorter than a cell.
+            const int r0 = row(std::min(a.y, b.y) - margin), r1 = row(std::max(a.y, b.y) + margin);
+            for (int r = r0; r <= r1; ++r)
+                visit(r * nx + c0);
+            return;
+        }
         const double dx = b.x - a.x, dy = b.y - a.y;
         for (int c = c0; c <= c1; ++c) {
             double ylo, yhi;
@@ -166,12 +199,17 @@ struct GridShape {
 };
 
 // Edges that come and go, each known by the node it starts at and that node's stamp.
+class SegmentGrid;
+
+// Edges that come and go, each known by the node it starts at and that node's stamp. The
+// edges of the outline as given may come from a fixed grid of them, with stamp 0.
 class EdgeGrid
 {
 public:
-    void setUp(const GridShape &shape)
+    void setUp(const GridShape &shape, const SegmentGrid *base)
     {
         m_shape = shape;
+        m_base = base;
         m_head.assign(std::size_t(shape.nx) * std::size_t(shape.ny), -1);
         m_entries.clear();
     }
@@ -189,6 +227,10 @@ public:
     {
         bool goOn = true;
         m_shape.cells(a, b, margin, [&](int cell) {
+            if (!goOn)
+                return;
+            if (m_base)
+                goOn = visitBase(std::size_t(cell), current, visitEdge);
             if (!goOn)
                 return;
             int *link = &m_head[std::size_t(cell)];
@@ -209,12 +251,16 @@ public:
     }
 
 private:
+    template <typename Current, typename Visit>
+    bool visitBase(std::size_t cell, Current current, Visit visitEdge) const;
+
     struct Entry {
         int edge;
         uint32_t stamp;
         int next;
     };
     GridShape m_shape;
+    const SegmentGrid *m_base = nullptr;
     std::vector<int> m_head;
     std::vector<Entry> m_entries;
 };
@@ -234,18 +280,22 @@ public:
             maxX = std::max(maxX, p.x);
             maxY = std::max(maxY, p.y);
         }
-        m_shape.setUp(minX, minY, maxX, maxY, n);
+        double perimeter = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            perimeter += length(points[(i + 1) % n] - points[i]);
+        m_shape.setUp(minX, minY, maxX, maxY, n, 1.5 * perimeter / double(std::max<std::size_t>(n, 1)));
         const std::size_t cells = std::size_t(m_shape.nx) * std::size_t(m_shape.ny);
         m_start.assign(cells + 1, 0);
+        // Edges count in every cell they come within Touch of, so that touching edges share one.
         for (std::size_t i = 0; i < n; ++i)
-            m_shape.cells(points[i], points[(i + 1) % n], 0.0, [&](int cell) { ++m_start[std::size_t(cell) + 1]; });
+            m_shape.cells(points[i], points[(i + 1) % n], Touch, [&](int cell) { ++m_start[std::size_t(cell) + 1]; });
         for (std::size_t c = 0; c < cells; ++c)
             m_start[c + 1] += m_start[c];
         m_items.assign(std::size_t(m_start[cells]), 0);
-        std::vector<int> fill(m_start.begin(), m_start.end() - 1);
+        m_fill.assign(m_start.begin(), m_start.end() - 1);
         for (std::size_t i = 0; i < n; ++i)
-            m_shape.cells(points[i], points[(i + 1) % n], 0.0,
-                          [&](int cell) { m_items[std::size_t(fill[std::size_t(cell)]++)] = int(i); });
+            m_shape.cells(points[i], points[(i + 1) % n], Touch,
+                          [&](int cell) { m_items[std::size_t(m_fill[std::size_t(cell)]++)] = int(i); });
     }
 
     const std::vector<Vec> &points() const { return *m_points; }
@@ -260,13 +310,37 @@ public:
         for (int k = m_start[cell]; k < m_start[cell + 1]; ++k)
             visit(m_items[std::size_t(k)]);
     }
+    std::size_t cellCount() const { return m_start.size() - 1; }
+    // Calls visit(i, j), i < j, for every two edges listed in the same cell.
+    template <typename F>
+    void pairsInCell(std::size_t cell, F visit) const
+    {
+        for (int k = m_start[cell]; k < m_start[cell + 1]; ++k) {
+            for (int l = k + 1; l < m_start[cell + 1]; ++l) {
+                const int x = m_items[std::size_t(k)], y = m_items[std::size_t(l)];
+                visit(std::min(x, y), std::max(x, y));
+            }
+        }
+    }
 
 private:
     const std::vector<Vec> *m_points = nullptr;
     GridShape m_shape;
     std::vector<int> m_start;
     std::vector<int> m_items;
+    std::vector<int> m_fill;
 };
+
+template <typename Current, typename Visit>
+bool EdgeGrid::visitBase(std::size_t cell, Current current, Visit visitEdge) const
+{
+    bool goOn = true;
+    m_base->inCell(cell, [&](int edge) {
+        if (goOn && current(edge, 0u))
+            goOn = visitEdge(edge);
+    });
+    return goOn;
+}
 
 // The nearest edge of a fixed closed polyline.
 class NearestIndex
@@ -278,6 +352,7 @@ public:
     };
 
     void build(const std::vector<Vec> &points) { m_grid.build(points); }
+    const SegmentGrid &grid() const { return m_grid; }
 
     double edgeDistance(Vec p, int edge) const
     {
@@ -320,48 +395,70 @@ public:
         }
     }
 
-    // The largest distance of a point of segment a-b from the polyline. The distance along the
-    // segment is the lower envelope of the distances to single edges, each convex; between two
-    // points with the same nearest edge it stays below the larger end, and between two with
-    // different nearest edges below where those two meet. Only where a third edge is nearer
-    // there is the piece split.
-    double segmentHausdorff(Vec a, Vec b) const
+    // The largest distance of a point of segment a-b from the polyline, or `floor` when that
+    // is larger. The distance along the segment is the lower envelope of the distances to
+    // single edges, each convex: between two points with the same nearest edge it stays below
+    // the larger end, and between two with different nearest edges below where those two
+    // meet. Only where a third edge is nearer there is the piece split. Pieces that cannot
+    // reach above the floor (the distance changes no faster than the way along) are skipped.
+    double segmentHausdorff(Vec a, Vec b, double floor) const
     {
-        struct Sample {
-            double t;
-            Hit hit;
-        };
         const Vec d = b - a;
         const double len = length(d);
         const Sample first{0.0, nearest(a)}, last{1.0, nearest(b)};
-        double best = std::max(first.hit.distance, last.hit.distance);
+        double best = std::max(floor, std::max(first.hit.distance, last.hit.distance));
         if (len == 0)
             return best;
-        std::vector<std::pair<Sample, Sample>> work{{first, last}};
-        int budget = 400;
-        while (!work.empty()) {
+        std::vector<std::pair<Sample, Sample>> &work = m_work;
+        work.assign(1, {first, last});
+        for (int budget = 400; !work.empty();) {
             const auto [s, e] = work.back();
             work.pop_back();
-            if (s.hit.edge == e.hit.edge)
+            const double span = (e.t - s.t) * len;
+            if (s.hit.edge == e.hit.edge || 0.5 * (s.hit.distance + e.hit.distance + span) <= best)
                 continue;
+            if (--budget <= 0) {
+                best = 0.5 * (s.hit.distance + e.hit.distance + span);
+                continue;
+            }
             const auto gap = [&](double t) {
                 const Vec q = a + d * t;
                 return edgeDistance(q, s.hit.edge) - edgeDistance(q, e.hit.edge);
             };
-            double lo = s.t, hi = e.t;
-            for (int i = 0; i < 60 && (hi - lo) * len > 1e-3; ++i) {
-                const double mid = 0.5 * (lo + hi);
-                (gap(mid) <= 0 ? lo : hi) = mid;
+            // Where the two distances meet: false position with the Illinois step, which
+            // narrows the bracket from both sides; plain halving when that stalls.
+            double lo = s.t, hi = e.t, gapLo = gap(lo), gapHi = gap(hi);
+            const double precision = std::max(0.05, 0.005 * best);
+            for (int side = 0, step = 0; (hi - lo) * len > precision && step < 100; ++step) {
+                double t = 0.5 * (lo + hi);
+                if (step % 4 != 3 && gapHi - gapLo > 0)
+                    t = std::clamp((lo * gapHi - hi * gapLo) / (gapHi - gapLo), lo, hi);
+                // Keep the step inside the bracket, away from its ends.
+                const double margin = std::min(0.25 * (hi - lo), 0.5 * precision / len);
+                t = std::clamp(t, lo + margin, hi - margin);
+                const double g = gap(t);
+                if (g <= 0) {
+                    lo = t;
+                    gapLo = g;
+                    if (side == -1)
+                        gapHi *= 0.5;
+                    side = -1;
+                } else {
+                    hi = t;
+                    gapHi = g;
+                    if (side == 1)
+                        gapLo *= 0.5;
+                    side = 1;
+                }
             }
             const double t = 0.5 * (lo + hi);
             const Vec q = a + d * t;
-            const double meet = std::min(edgeDistance(q, s.hit.edge), edgeDistance(q, e.hit.edge));
+            const double meet = std::min(edgeDistance(q, s.hit.edge), edgeDistance(q, e.hit.edge)) + 0.5 * (hi - lo) * len;
             if (meet <= best)
                 continue;
             const Hit here = nearest(q);
-            if (here.edge == s.hit.edge || here.edge == e.hit.edge || here.distance >= meet - 1e-3 || --budget <= 0
-                || (e.t - s.t) * len < 1e-3) {
-                best = std::max(best, budget <= 0 ? 0.5 * (s.hit.distance + e.hit.distance + (e.t - s.t) * len) : meet);
+            if (here.edge == s.hit.edge || here.edge == e.hit.edge || here.distance >= meet - precision) {
+                best = meet;
                 continue;
             }
             best = std::max(best, here.distance);
@@ -374,6 +471,11 @@ public:
 
 private:
     SegmentGrid m_grid;
+    struct Sample {
+        double t;
+        Hit hit;
+    };
+    mutable std::vector<std::pair<Sample, Sample>> m_work;
 };
 
 // Point in polygon for many points: the polygon's edges sorted into horizontal bands.
@@ -390,8 +492,8 @@ public:
             m_minY = std::min(m_minY, p.y);
             maxY = std::max(maxY, p.y);
         }
-        m_bands = int(std::clamp<std::size_t>(n / 2, 1, 4096));
-        m_height = std::max((maxY - m_minY) / m_bands, 1e-9) * (1 + 1e-9);
+        m_bands = int(std::clamp<std::size_t>(n, 1, 8192));
+        m_perBand = 1 / (std::max((maxY - m_minY) / m_bands, 1e-9) * (1 + 1e-9));
         m_start.assign(std::size_t(m_bands) + 1, 0);
         const auto bands = [&](std::size_t i, auto each) {
             const Vec a = points[i], b = points[(i + 1) % n];
@@ -403,27 +505,24 @@ public:
             bands(i, [&](int k) { ++m_start[std::size_t(k) + 1]; });
         for (int k = 0; k < m_bands; ++k)
             m_start[std::size_t(k) + 1] += m_start[std::size_t(k)];
-        m_items.assign(std::size_t(m_start.back()), 0);
-        std::vector<int> fill(m_start.begin(), m_start.end() - 1);
-        for (std::size_t i = 0; i < n; ++i)
-            bands(i, [&](int k) { m_items[std::size_t(fill[std::size_t(k)]++)] = int(i); });
+        m_items.assign(std::size_t(m_start.back()), Item());
+        m_fill.assign(m_start.begin(), m_start.end() - 1);
+        for (std::size_t i = 0; i < n; ++i) {
+            const Vec a = points[i], b = points[(i + 1) % n];
+            const Item item{a, b, a.y != b.y ? (b.x - a.x) / (b.y - a.y) : 0.0};
+            bands(i, [&](int k) { m_items[std::size_t(m_fill[std::size_t(k)]++)] = item; });
+        }
     }
 
     // Inside, or within tolerance of the boundary.
     bool covers(Vec p, double tolerance) const
     {
-        const std::vector<Vec> &points = *m_points;
-        const std::size_t n = points.size();
         const int k = band(p.y);
         bool inside = false;
         for (int j = m_start[std::size_t(k)]; j < m_start[std::size_t(k) + 1]; ++j) {
-            const std::size_t i = std::size_t(m_items[std::size_t(j)]);
-            const Vec a = points[i], b = points[(i + 1) % n];
-            if ((a.y > p.y) != (b.y > p.y)) {
-                const double x = a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y);
-                if (x > p.x)
-                    inside = !inside;
-            }
+            const Item &item = m_items[std::size_t(j)];
+            if ((item.a.y > p.y) != (item.b.y > p.y) && item.a.x + (p.y - item.a.y) * item.slope > p.x)
+                inside = !inside;
         }
         if (inside)
             return true;
@@ -431,8 +530,8 @@ public:
         const int last = band(p.y + tolerance);
         for (int b = band(p.y - tolerance); b <= last; ++b) {
             for (int j = m_start[std::size_t(b)]; j < m_start[std::size_t(b) + 1]; ++j) {
-                const std::size_t i = std::size_t(m_items[std::size_t(j)]);
-                if (pointSegmentDistance(p, points[i], points[(i + 1) % n]) <= tolerance)
+                const Item &item = m_items[std::size_t(j)];
+                if (pointSegmentDistance(p, item.a, item.b) <= tolerance)
                     return true;
             }
         }
@@ -440,18 +539,23 @@ public:
     }
 
 private:
+    struct Item {
+        Vec a, b;
+        double slope;   // dx / dy
+    };
     int band(double y) const
     {
-        const double k = std::floor((y - m_minY) / m_height);
+        const double k = (y - m_minY) * m_perBand;
         return k >= m_bands - 1 ? m_bands - 1 : (k > 0 ? int(k) : 0);
     }
 
     const std::vector<Vec> *m_points = nullptr;
     double m_minY = 0;
-    double m_height = 1;
+    double m_perBand = 1;
     int m_bands = 1;
     std::vector<int> m_start;
-    std::vector<int> m_items;
+    std::vector<Item> m_items;
+    std::vector<int> m_fill;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -488,6 +592,7 @@ struct Vertex {
     bool exact = false;    // a point of the input
     bool locked = false;   // on an arc that is kept
     int arc = -1;          // the kept arc whose stand-in edge starts here
+    double offset = 0;     // how far (m) it was moved off the original outline
 };
 
 struct Frame {
@@ -718,8 +823,6 @@ double signedArea(const std::vector<Vec> &points)
 // ---------------------------------------------------------------------------------------------
 // An outline that crosses or touches itself: the boundary of everything it encloses.
 
-// Points closer than this (m) count as touching.
-constexpr double Touch = 1e-6;
 // How far (m) the visits of a point where the boundary touches itself move apart.
 constexpr double PinchShift = 0.5;
 
@@ -768,15 +871,17 @@ bool turnsLessFrom(Vec from, Vec a, Vec b)
 // Replaces a crossing or touching outline by the boundary of the union of what it encloses,
 // walked with that union on the right. False when the outline neither crosses nor touches
 // itself. Kept arcs that do not survive whole lose their mark.
-bool traceOuterBoundary(std::vector<Vertex> &vs)
+bool traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
 {
     const int n = int(vs.size());
     std::vector<Vec> points;
     points.reserve(vs.size());
     for (const Vertex &v : vs)
         points.push_back(v.p);
-    SegmentGrid grid;
-    grid.build(points);
+    SegmentGrid local;
+    if (!given)
+        local.build(points);
+    const SegmentGrid &grid = given ? *given : local;
 
     struct Split {
         int segment;
@@ -786,7 +891,6 @@ bool traceOuterBoundary(std::vector<Vertex> &vs)
     std::vector<Split> splits;
     std::vector<std::pair<int, int>> joins;
     std::vector<Vec> crossings;
-    std::vector<int> mark(static_cast<std::size_t>(n), -1);
     const auto next = [&](int i) { return i + 1 == n ? 0 : i + 1; };
     // Where endpoint `vertex` lies on segment `segment`, if it does.
     const auto contact = [&](int vertex, int segment) {
@@ -800,31 +904,38 @@ bool traceOuterBoundary(std::vector<Vertex> &vs)
         else
             splits.push_back({segment, dot(p - a, b - a) / dot(b - a, b - a), vertex});
     };
-    for (int i = 0; i < n; ++i) {
-        const Vec a = points[std::size_t(i)], b = points[std::size_t(next(i))];
-        grid.shape().cells(a, b, Touch, [&](int cell) {
-            grid.inCell(std::size_t(cell), [&](int j) {
-                if (j <= i || mark[std::size_t(j)] == i)
+    // Every pair of edges that share a grid cell; a pair in several cells counts once.
+    std::set<std::pair<int, int>> touching;
+    for (std::size_t cell = 0, cells = grid.cellCount(); cell < cells; ++cell) {
+        grid.pairsInCell(cell, [&](int i, int j) {
+            const Vec a = points[std::size_t(i)], b = points[std::size_t(next(i))];
+            const Vec c = points[std::size_t(j)], d = points[std::size_t(next(j))];
+            // Neighbours meet at their shared end; elsewhere only when one runs back along the other.
+            if (j == next(i) || i == next(j)) {
+                const Vec shared = j == next(i) ? b : a, p = j == next(i) ? a : b, q = j == next(i) ? d : c;
+                const double side = cross(p - shared, q - shared);
+                if (dot(p - shared, q - shared) <= 0
+                    || side * side > Touch * Touch * std::max(dot(p - shared, p - shared), dot(q - shared, q - shared)))
                     return;
-                mark[std::size_t(j)] = i;
-                const Vec c = points[std::size_t(j)], d = points[std::size_t(next(j))];
-                if (segmentDistance(a, b, c, d) >= Touch)
-                    return;
-                const std::size_t before = splits.size() + joins.size();
-                contact(j, i);
-                contact(next(j), i);
-                contact(i, j);
-                contact(next(i), j);
-                if (splits.size() + joins.size() != before || !segmentsCross(a, b, c, d))
-                    return;
-                const Vec r = b - a, s = d - c;
-                const double den = cross(r, s);
-                const double t = cross(c - a, s) / den, u = cross(c - a, r) / den;
-                const int node = n + int(crossings.size());
-                crossings.push_back(a + r * t);
-                splits.push_back({i, t, node});
-                splits.push_back({j, u, node});
-            });
+            } else if (!mayTouch(a, b, c, d, Touch)) {
+                return;
+            }
+            if (segmentDistance(a, b, c, d) >= Touch || !touching.insert({std::min(i, j), std::max(i, j)}).second)
+                return;
+            const std::size_t before = splits.size() + joins.size();
+            contact(j, i);
+            contact(next(j), i);
+            contact(i, j);
+            contact(next(i), j);
+            if (splits.size() + joins.size() != before || !segmentsCross(a, b, c, d))
+                return;
+            const Vec r = b - a, s = d - c;
+            const double den = cross(r, s);
+            const double t = cross(c - a, s) / den, u = cross(c - a, r) / den;
+            const int node = n + int(crossings.size());
+            crossings.push_back(a + r * t);
+            splits.push_back({i, t, node});
+            splits.push_back({j, u, node});
         });
     }
     if (splits.empty() && joins.empty())
@@ -976,6 +1087,7 @@ bool traceOuterBoundary(std::vector<Vertex> &vs)
                 into = into * -1;
             v.p = here + into * (PinchShift / length(into));
             v.exact = false;
+            v.offset += PinchShift;
             if (v.arc >= 0)
                 broken[std::size_t(v.arc)] = true;
             v.arc = -1;
@@ -1010,56 +1122,181 @@ struct Node {
 
 // The largest over segment a-c of the smaller of (distance to a-b plus ea) and (distance to
 // b-c plus eb): a bound of the distance from the original of the edge that replaces a-b-c.
-// The first grows from a, the second falls toward c, so they meet once.
+// The first grows from a, the second falls toward c, so the answer is where they meet. Along
+// a-c each is first (or last) a straight multiple of the way, then the distance to b.
 double removalBound(Vec a, Vec b, Vec c, double ea, double eb)
 {
-    const Vec d = c - a;
-    const auto f1 = [&](double t) { return pointSegmentDistance(a + d * t, a, b) + ea; };
-    const auto f2 = [&](double t) { return pointSegmentDistance(a + d * t, b, c) + eb; };
-    const double endFirst = f1(1.0);
-    if (endFirst <= eb)
+    const Vec d = c - a, ab = b - a, bc = c - b, w = a - b;
+    const double dd = dot(d, d), lab = dot(ab, ab), lbc = dot(bc, bc);
+    if (!(dd > 0))
+        return std::max(ea, eb);
+    const double g1 = dot(d, ab), g2 = dot(d, bc);
+    // f1 = ea + t c1 up to t1, then ea + |w + t d|; f2 = eb + (1 - t) c2 from t2 on, before
+    // that eb + |w + t d|.
+    const bool bend1 = g1 > 0 && lab > 0, bend2 = g2 > 0 && lbc > 0;
+    const double t1 = bend1 ? lab / g1 : Infinity, c1 = bend1 ? std::abs(cross(ab, d)) / std::sqrt(lab) : std::sqrt(dd);
+    const double t2 = bend2 ? 1 - lbc / g2 : -Infinity, c2 = bend2 ? std::abs(cross(bc, d)) / std::sqrt(lbc) : std::sqrt(dd);
+    const auto toB = [&](double t) { return length(w + d * t); };
+    const auto f1 = [&](double t) { return ea + (t <= t1 ? t * c1 : toB(t)); };
+    const auto f2 = [&](double t) { return eb + (t >= t2 ? (1 - t) * c2 : toB(t)); };
+    const double endFirst = f1(1.0), endSecond = f2(1.0);
+    if (endFirst <= endSecond)
         return endFirst;
-    const double startSecond = f2(0.0);
-    if (ea >= startSecond)
+    const double startFirst = f1(0.0), startSecond = f2(0.0);
+    if (startFirst >= startSecond)
         return startSecond;
-    // Usually both nearest points lie inside their edges: distances to the lines are linear.
-    const Vec ab = b - a, bc = c - b;
-    const double lab = dot(ab, ab), lbc = dot(bc, bc);
-    const double c1 = lab > 0 ? std::abs(cross(ab, d)) / std::sqrt(lab) : 0.0;
-    const double c2 = lbc > 0 ? std::abs(cross(bc, d)) / std::sqrt(lbc) : 0.0;
-    if (lab > 0 && lbc > 0 && c1 + c2 > 0) {
-        const double t = std::clamp((eb + c2 - ea) / (c1 + c2), 0.0, 1.0);
-        const Vec q = a + d * t;
-        const double s1 = dot(q - a, ab) / lab, s2 = dot(q - b, bc) / lbc;
-        if (s1 >= 0 && s1 <= 1 && s2 >= 0 && s2 <= 1)
-            return std::max(t * c1 + ea, (1 - t) * c2 + eb);
-    }
+    // The piece of [0, 1] between the kinks in which they meet.
     double lo = 0, hi = 1;
-    for (int i = 0; i < 50; ++i) {
-        const double mid = 0.5 * (lo + hi);
-        (f1(mid) < f2(mid) ? lo : hi) = mid;
+    for (const double kink : {std::min(t1, std::max(t2, 0.0)), std::max(t2, std::min(t1, 1.0))}) {
+        if (kink > lo && kink < hi)
+            (f1(kink) - f2(kink) < 0 ? lo : hi) = kink;
     }
-    return std::max(f1(hi), f2(lo));
+    const double mid = 0.5 * (lo + hi), k = ea - eb;
+    const bool line1 = mid <= t1, line2 = mid >= t2;
+    double t = mid;
+    // Solves qa t^2 + 2 qb t + qc = 0 for a root in [lo, hi].
+    const auto root = [&](double qa, double qb, double qc) {
+        if (qa == 0) {
+            if (qb != 0)
+                t = -qc / (2 * qb);
+            return;
+        }
+        const double disc = qb * qb - qa * qc;
+        if (disc < 0)
+            return;
+        const double r = std::sqrt(disc), x1 = (-qb - r) / qa, x2 = (-qb + r) / qa;
+        t = (x1 >= lo - 1e-9 && x1 <= hi + 1e-9) ? x1 : x2;
+    };
+    const double wd = dot(w, d), ww = dot(w, w);
+    if (line1 && line2)
+        t = (c2 - k) / (c1 + c2);
+    else if (line1)   // k + t c1 = |w + t d|
+        root(c1 * c1 - dd, k * c1 - wd, k * k - ww);
+    else if (line2)   // |w + t d| = (c2 - k) - t c2
+        root(dd - c2 * c2, wd + (c2 - k) * c2, ww - (c2 - k) * (c2 - k));
+    t = std::clamp(t, lo, hi);
+    // Wherever t falls, one of the two is at least their meeting value: a bound either way.
+    return std::max(f1(t), f2(t));
 }
+
+// Candidates by cost: buckets of about 4 % of cost each, found from the bits of the double (whose
+// order is that of the values for positive numbers); the cheapest current candidate is looked
+// for in the lowest bucket alone. Pushing costs next to nothing, and the order is exact.
+template <typename T>
+class CostQueue
+{
+public:
+    void clear()
+    {
+        for (std::size_t k = m_lowest; k <= m_highest && k < m_buckets.size(); ++k)
+            m_buckets[k].clear();
+        m_lowest = std::numeric_limits<std::size_t>::max();
+        m_highest = 0;
+        m_size = 0;
+    }
+    void push(const T &item)
+    {
+        const std::size_t k = key(item.cost);
+        if (k >= m_buckets.size())
+            m_buckets.resize(k + 1);
+        m_buckets[k].push_back(item);
+        m_lowest = std::min(m_lowest, k);
+        m_highest = std::max(m_highest, k);
+        ++m_size;
+    }
+    // The cheapest item for which current() holds; others are dropped. False when none is left.
+    template <typename Current>
+    bool pop(T &out, Current current)
+    {
+        while (m_size > 0) {
+            while (m_buckets[m_lowest].empty())
+                ++m_lowest;
+            std::vector<T> &bucket = m_buckets[m_lowest];
+            std::size_t best = bucket.size();
+            for (std::size_t i = 0; i < bucket.size();) {
+                if (!current(bucket[i])) {
+                    bucket[i] = bucket.back();
+                    bucket.pop_back();
+                    --m_size;
+                    continue;
+                }
+                if (best == bucket.size() || bucket[i].before(bucket[best]))
+                    best = i;
+                ++i;
+            }
+            if (best < bucket.size()) {
+                out = bucket[best];
+                bucket[best] = bucket.back();
+                bucket.pop_back();
+                --m_size;
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    static std::size_t key(double cost)
+    {
+        constexpr double Smallest = 1e-6;   // everything below shares the first bucket
+        if (!(cost > Smallest))
+            return 0;
+        uint64_t bits, base;
+        std::memcpy(&bits, &cost, sizeof bits);
+        std::memcpy(&base, &Smallest, sizeof base);
+        return std::size_t(std::min<uint64_t>((bits >> 48) - (base >> 48), 4096));
+    }
+
+    std::vector<std::vector<T>> m_buckets;
+    std::size_t m_lowest = std::numeric_limits<std::size_t>::max();
+    std::size_t m_highest = 0;
+    std::size_t m_size = 0;
+};
 
 class Simplifier
 {
 public:
-    Simplifier(std::vector<Node> nodes, int count, int target, const GridShape &shape)
-        : m_nodes(std::move(nodes)), m_count(count), m_target(target)
+    // Takes over the nodes (giving back the vector's earlier contents). `base` holds the nodes'
+    // edges as they start, when node i starts edge i of it.
+    void setUp(std::vector<Node> &nodes, int count, int target, const GridShape &shape, const SegmentGrid *base)
     {
+        m_nodes.swap(nodes);
+        m_count = count;
+        m_target = target;
         const std::size_t n = m_nodes.size();
         m_nodes.reserve(2 * n + 8);
         m_seen.assign(2 * n + 8, 0);
+        m_query = 0;
         m_version[0].assign(2 * n + 8, 0);
         m_version[1].assign(2 * n + 8, 0);
         m_blockedHead.assign(2 * n + 8, -1);
-        m_grid.setUp(shape);
-        for (std::size_t i = 0; i < n; ++i)
-            m_grid.insert(int(i), m_nodes[i].stamp, m_nodes[i].p, m_nodes[std::size_t(m_nodes[i].next)].p);
+        m_blocked.clear();
+        m_queue.clear();
+        m_grid.setUp(base ? base->shape() : shape, base);
+        if (!base) {
+            for (std::size_t i = 0; i < n; ++i)
+                m_grid.insert(int(i), m_nodes[i].stamp, m_nodes[i].p, m_nodes[std::size_t(m_nodes[i].next)].p);
+        }
+        // Corners in line with their neighbours go first: the outline stays the same.
+        for (std::size_t i = 0; i < n && m_count > 3; ++i) {
+            const Node &node = m_nodes[i];
+            if (node.locked || at(node.prev).prev == node.next)
+                continue;
+            const Vec ab = node.p - at(node.prev).p, bc = at(node.next).p - node.p;
+            const double turn = cross(ab, bc);
+            if (dot(ab, bc) > 0 && turn * turn <= 1e-24 * dot(ab, ab) * dot(bc, bc)) {
+                const int u = node.prev, w = node.next;
+                const double error = std::max(at(u).error, node.error);
+                kill(int(i));
+                changeEdge(u, w, error);
+                --m_count;
+            }
+        }
         for (std::size_t i = 0; i < n; ++i) {
-            refresh(0, int(i));
-            refresh(1, int(i));
+            if (m_nodes[i].alive) {
+                refresh(0, int(i));
+                refresh(1, int(i));
+            }
         }
     }
 
@@ -1068,13 +1305,11 @@ public:
     {
         std::size_t guard = 64 * m_nodes.size() + 1024;
         while (m_count > m_target) {
-            if (m_queue.empty() || --guard == 0)
+            Candidate candidate;
+            if (--guard == 0 || !m_queue.pop(candidate, [this](const Candidate &c) {
+                    return at(c.node).alive && c.version == m_version[c.kind][std::size_t(c.node)];
+                }))
                 return false;
-            const Candidate candidate = m_queue.top();
-            m_queue.pop();
-            const Node &node = m_nodes[std::size_t(candidate.node)];
-            if (!node.alive || candidate.version != m_version[candidate.kind][std::size_t(candidate.node)])
-                continue;
             if (candidate.kind == 0) {
                 double cost;
                 if (!removal(candidate.node, cost))
@@ -1102,6 +1337,7 @@ public:
     }
 
     const std::vector<Node> &nodes() const { return m_nodes; }
+    std::vector<Node> &nodes() { return m_nodes; }
     int count() const { return m_count; }
 
 private:
@@ -1110,14 +1346,14 @@ private:
         int node;
         int kind;   // 0: remove the node; 1: collapse the edge that starts at it
         uint32_t version;
-        // The queue's top is the cheapest; ties go to the lower node, then removal.
-        bool operator<(const Candidate &other) const
+        // The cheapest first; ties go to the lower node, then removal.
+        bool before(const Candidate &other) const
         {
             if (cost != other.cost)
-                return cost > other.cost;
+                return cost < other.cost;
             if (node != other.node)
-                return node > other.node;
-            return kind > other.kind;
+                return node < other.node;
+            return kind < other.kind;
         }
     };
     struct Blocked {
@@ -1180,12 +1416,12 @@ private:
         if (kind == 0) {
             double cost;
             if (removal(v, cost))
-                m_queue.push({cost, v, 0, version});
+                push({cost, v, 0, version});
         } else {
             Vec corner;
             double errorIn, errorOut;
             if (collapse(v, corner, errorIn, errorOut))
-                m_queue.push({std::max(errorIn, errorOut), v, 1, version});
+                push({std::max(errorIn, errorOut), v, 1, version});
         }
     }
 
@@ -1206,7 +1442,8 @@ private:
                     if (s == edge)
                         return true;
                 }
-                if (segmentDistance(a, b, at(edge).p, at(at(edge).next).p) < Clearance) {
+                const Vec c = at(edge).p, d = at(at(edge).next).p;
+                if (mayTouch(a, b, c, d, Clearance) && segmentDistance(a, b, c, d) < Clearance) {
                     found = edge;
                     return false;
                 }
@@ -1237,6 +1474,8 @@ private:
         return found >= 0 ? found : blocker(corner, at(v2).p, {u, v1, v2});
     }
 
+    void push(const Candidate &candidate) { m_queue.push(candidate); }
+
     void block(int edge, const Candidate &candidate)
     {
         m_blocked.push_back({candidate, m_blockedHead[std::size_t(edge)]});
@@ -1252,7 +1491,7 @@ private:
             const Blocked &entry = m_blocked[std::size_t(link)];
             const Candidate &c = entry.candidate;
             if (at(c.node).alive && c.version == m_version[c.kind][std::size_t(c.node)])
-                m_queue.push(c);
+                push(c);
             link = entry.next;
         }
     }
@@ -1317,10 +1556,10 @@ private:
     }
 
     std::vector<Node> m_nodes;
-    int m_count;
-    int m_target;
+    int m_count = 0;
+    int m_target = 0;
     EdgeGrid m_grid;
-    std::priority_queue<Candidate> m_queue;
+    CostQueue<Candidate> m_queue;
     std::vector<uint32_t> m_version[2];
     std::vector<uint32_t> m_seen;
     uint32_t m_query = 0;
@@ -1330,12 +1569,29 @@ private:
 
 // ---------------------------------------------------------------------------------------------
 
+// The memory of one fit at a time, kept per thread so that it is taken only once.
+struct Workspace {
+    std::vector<Element> elements;
+    Polyline line;
+    std::vector<Vec> points;
+    std::vector<Vertex> start;
+    std::vector<Node> nodes;
+    NearestIndex index;
+    Simplifier simplifier;
+    PolygonIndex polygon;
+    std::vector<Vec> written;
+};
+
 class Fitter
 {
 public:
-    Fitter(const SegmentList &outline, int maxSegments, FitSide side)
-        : m_outline(outline), m_target(maxSegments), m_side(side)
+    Fitter(const SegmentList &outline, int maxSegments, FitSide side, Workspace &work)
+        : m_outline(outline), m_target(maxSegments), m_side(side), m_elements(work.elements), m_line(work.line),
+          m_points(work.points), m_start(work.start), m_nodes(work.nodes), m_index(work.index),
+          m_simplifier(work.simplifier), m_polygon(work.polygon), m_written(work.written)
     {
+        m_elements.clear();
+        clearLine();
     }
 
     OutlineFit run()
@@ -1346,32 +1602,51 @@ public:
         const bool arcs = std::any_of(m_elements.begin(), m_elements.end(), [](const Element &e) { return e.segment >= 0; });
         // Arcs kept whole, then arcs as polylines, then the convex hull.
         for (int attempt = arcs ? 0 : 1; attempt < 3 && result.segments.empty(); ++attempt) {
-            m_line = Polyline();
-            if (!buildPolyline(m_frame, m_elements, attempt == 0, m_line))
-                return result;
-            std::vector<Node> nodes;
+            // Without arcs, the polyline made to find the direction may serve as it is.
+            if (!(attempt == 1 && m_lineReady)) {
+                clearLine();
+                if (!buildPolyline(m_frame, m_elements, attempt == 0, m_line))
+                    return result;
+            }
+            m_lineReady = false;
+            m_points.clear();
+            for (const Vertex &v : m_line.vertices)
+                m_points.push_back(v.p);
+            m_index.build(m_points);
             int count = 0;
+            const SegmentGrid *base = nullptr;
+            m_startIsLine = true;
             if (attempt < 2) {
-                std::vector<Vertex> start = m_line.vertices;
+                m_start = m_line.vertices;
+                base = &m_index.grid();
                 // Moving the visits of a touching point apart can make new contacts nearby:
                 // trace again until the boundary is clear of itself.
-                for (int pass = 0; pass < 4 && traceOuterBoundary(start); ++pass) {
+                for (int pass = 0; pass < 4 && traceOuterBoundary(m_start, pass == 0 ? &m_index.grid() : nullptr); ++pass) {
+                    base = nullptr;
+                    m_startIsLine = false;
                     if (m_side == FitSide::Inside)
                         return result;   // what lies inside an outline that crosses itself is unclear
                 }
-                count = startNodes(start, nodes);
-            } else if (m_side == FitSide::Inside || !hullNodes(nodes, count)) {
+                count = startNodes();
+            } else if (m_side == FitSide::Inside || !hullNodes(count)) {
                 break;
             }
-            Simplifier simplifier(std::move(nodes), count, m_target, m_shape);
-            const bool reached = simplifier.run();
+            m_simplifier.setUp(m_nodes, count, m_target, m_shape, base);
+            const bool reached = m_simplifier.run();
             if (reached)
-                result = finish(simplifier.nodes());
+                result = finish(m_simplifier.nodes());
         }
         return result;
     }
 
 private:
+    void clearLine()
+    {
+        m_line.vertices.clear();
+        m_line.arcSegments.clear();
+        m_line.arcOffset = 0;
+    }
+
     bool prepare()
     {
         if (!readElements(m_outline, m_elements) || m_elements.empty())
@@ -1393,12 +1668,12 @@ private:
         const int64_t middle = std::clamp<int64_t>(m_frame.lat0, -Mas::Quarter, Mas::Quarter);
         m_frame.sx = std::max(cosine(middle), 1e-6) * MetresPerMas;
 
-        // Which way round does the outline go? Arcs count with their chords here.
-        Polyline rough;
-        if (!buildPolyline(m_frame, m_elements, false, rough))
+        // Which way round does the outline go? Arcs count with their outer polylines here.
+        if (!buildPolyline(m_frame, m_elements, false, m_line))
             return false;
-        std::vector<Vec> points;
-        for (const Vertex &v : rough.vertices)
+        std::vector<Vec> &points = m_points;
+        points.clear();
+        for (const Vertex &v : m_line.vertices)
             points.push_back(v.p);
         const double area = signedArea(points);
         if (!(std::abs(area) > 0))
@@ -1406,7 +1681,8 @@ private:
         m_clockwise = area < 0;
         // The working direction has the side that may grow on its left.
         const bool workClockwise = m_side == FitSide::Outside;
-        if (workClockwise != m_clockwise) {
+        m_lineReady = workClockwise == m_clockwise;
+        if (!m_lineReady) {
             std::reverse(m_elements.begin(), m_elements.end());
             for (Element &e : m_elements)
                 e.reverse();
@@ -1418,16 +1694,20 @@ private:
             maxX = std::max(maxX, p.x);
             maxY = std::max(maxY, p.y);
         }
-        m_shape.setUp(minX, minY, maxX, maxY, points.size());
+        double perimeter = 0;
+        for (std::size_t i = 0; i < points.size(); ++i)
+            perimeter += length(points[(i + 1) % points.size()] - points[i]);
+        m_shape.setUp(minX, minY, maxX, maxY, points.size(), 1.5 * perimeter / double(points.size()));
         return true;
     }
 
-    // The nodes of an outline to fit, and its count of segments: a kept arc counts once.
-    int startNodes(const std::vector<Vertex> &vs, std::vector<Node> &nodes)
+    // The nodes of the outline to fit, and its count of segments: a kept arc counts once.
+    int startNodes()
     {
+        const std::vector<Vertex> &vs = m_start;
+        std::vector<Node> &nodes = m_nodes;
         const int n = int(vs.size());
         nodes.assign(std::size_t(n), Node());
-        m_start = vs;
         int arcEdges = 0, arcs = 0;
         for (int i = 0; i < n; ++i) {
             Node &node = nodes[std::size_t(i)];
@@ -1438,6 +1718,7 @@ private:
             node.vertex = i;
             node.arc = v.arc;
             node.locked = v.locked;
+            node.error = std::max(v.offset, vs[std::size_t((i + 1) % n)].offset);
             if (v.arc >= 0) {
                 ++arcEdges;
                 arcs += vs[std::size_t((i + n - 1) % n)].arc != v.arc ? 1 : 0;
@@ -1450,8 +1731,9 @@ private:
     }
 
     // The convex hull of everything, which grows outwards by collapses alone.
-    bool hullNodes(std::vector<Node> &nodes, int &count)
+    bool hullNodes(int &count)
     {
+        std::vector<Node> &nodes = m_nodes;
         m_start = m_line.vertices;
         const std::vector<Vertex> &vs = m_start;
         std::vector<int> order(vs.size());
@@ -1480,11 +1762,6 @@ private:
         hull.resize(k - 1);
         if (hull.size() < 3)
             return false;
-        std::vector<Vec> points;
-        points.reserve(vs.size());
-        for (const Vertex &v : vs)
-            points.push_back(v.p);
-        m_index.build(points);
         const int n = int(hull.size());
         nodes.assign(std::size_t(n), Node());
         for (int i = 0; i < n; ++i) {
@@ -1495,7 +1772,7 @@ private:
             node.next = (i + 1) % n;
         }
         for (int i = 0; i < n; ++i)
-            nodes[std::size_t(i)].error = m_index.segmentHausdorff(nodes[std::size_t(i)].p, nodes[std::size_t((i + 1) % n)].p);
+            nodes[std::size_t(i)].error = m_index.segmentHausdorff(nodes[std::size_t(i)].p, nodes[std::size_t((i + 1) % n)].p, 0.0);
         count = n;
         return true;
     }
@@ -1539,11 +1816,13 @@ private:
         if (start < 0)
             return result;
         // The outline as written, in the working direction, for the checks.
-        std::vector<Vec> written;
+        std::vector<Vec> &written = m_written;
+        written.clear();
         struct Piece {
             int arc;   // -1 for a line
             GeoPoint from, to;
             Vec a, b;
+            double bound;   // of its distance from the original
         };
         std::vector<Piece> pieces;
         int i = start;
@@ -1551,7 +1830,7 @@ private:
         do {
             const Node &node = nodes[std::size_t(i)];
             if (node.arc >= 0) {
-                Piece piece{node.arc, {}, {}, node.p, {}};
+                Piece piece{node.arc, {}, {}, node.p, {}, 0.0};
                 int j = i;
                 do {
                     written.push_back(nodes[std::size_t(j)].p);
@@ -1566,38 +1845,55 @@ private:
                     return result;
                 written.push_back(a.p);
                 if (a.geo != b.geo)
-                    pieces.push_back({-1, a.geo, b.geo, a.p, b.p});
+                    pieces.push_back({-1, a.geo, b.geo, a.p, b.p, node.error});
                 i = node.next;
             }
         } while (i != start && --guard > 0);
         if (guard == 0 || int(pieces.size()) > m_target || pieces.empty())
             return result;
-        if (!check(written)) {
+        if (!check(written, nodes))
             return result;
-        }
 
         // The largest distance of the written lines from the original outline.
-        std::vector<Vec> original;
-        original.reserve(m_line.vertices.size());
-        for (const Vertex &v : m_line.vertices)
-            original.push_back(v.p);
-        m_index.build(original);
-        double largest = 0;
+        // Exactly only for the lines whose bound could still set the largest.
+        std::vector<const Piece *> byBound;
         for (const Piece &piece : pieces) {
             if (piece.arc < 0)
-                largest = std::max(largest, m_index.segmentHausdorff(piece.a, piece.b));
+                byBound.push_back(&piece);
+        }
+        std::sort(byBound.begin(), byBound.end(), [](const Piece *x, const Piece *y) {
+            return x->bound > y->bound || (x->bound == y->bound && x < y);
+        });
+        // A few at most: beyond them the bound stands in.
+        double largest = 0;
+        int exactLeft = 3;
+        for (const Piece *piece : byBound) {
+            if (piece->bound + RoundingSlack <= largest)
+                break;
+            if (exactLeft-- == 0) {
+                largest = piece->bound + RoundingSlack;
+                break;
+            }
+            largest = m_index.segmentHausdorff(piece->a, piece->b, largest);
         }
         largest += m_line.arcOffset;
         result.largestDistanceCm = int32_t(std::min(std::ceil(largest * 100.0), 2e9));
 
         // Written clockwise: the working direction for outlines that grow outwards.
         const bool reverse = m_side == FitSide::Inside;
+        // The new lines share one allocation.
+        const auto block = std::make_shared<std::vector<AirspaceSegment>>();
+        block->reserve(pieces.size());
+        for (const Piece &piece : pieces) {
+            if (piece.arc < 0)
+                block->emplace_back(reverse ? piece.to : piece.from, reverse ? piece.from : piece.to);
+        }
         SegmentList segments;
         segments.reserve(pieces.size());
+        std::size_t nextLine = 0;
         for (const Piece &piece : pieces) {
             if (piece.arc < 0) {
-                segments.push_back(reverse ? std::make_shared<AirspaceSegment>(piece.to, piece.from)
-                                           : std::make_shared<AirspaceSegment>(piece.from, piece.to));
+                segments.push_back(SegmentPtr(block, &(*block)[nextLine++]));
                 continue;
             }
             const SegmentPtr &given = m_outline[std::size_t(m_line.arcSegments[std::size_t(piece.arc)])];
@@ -1617,7 +1913,7 @@ private:
 
     // The written outline must be simple, turn the working way, and hold the original on its
     // right (outside fits) or lie on the right of the original (inside fits).
-    bool check(const std::vector<Vec> &written) const
+    bool check(const std::vector<Vec> &written, const std::vector<Node> &nodes)
     {
         const std::size_t n = written.size();
         if (n < 3)
@@ -1629,17 +1925,26 @@ private:
         if (!isSimple(written)) {
             return false;
         }
-        std::vector<Vec> original;
-        original.reserve(m_line.vertices.size());
-        for (const Vertex &v : m_line.vertices)
-            original.push_back(v.p);
-        const std::vector<Vec> &outer = m_side == FitSide::Outside ? written : original;
-        const std::vector<Vec> &inner = m_side == FitSide::Outside ? original : written;
-        PolygonIndex index;
+        const std::vector<Vec> &outer = m_side == FitSide::Outside ? written : m_points;
+        const std::vector<Vec> &inner = m_side == FitSide::Outside ? m_points : written;
+        // Corners of the original that are still corners, and edges that are still edges, lie
+        // on the written outline.
+        std::vector<int> &kept = m_kept;
+        kept.assign(m_points.size(), -1);
+        if (m_side == FitSide::Outside && m_startIsLine) {
+            for (std::size_t i = 0; i < nodes.size(); ++i) {
+                if (nodes[i].alive && nodes[i].vertex >= 0)
+                    kept[std::size_t(nodes[i].vertex)] = int(i);
+            }
+        }
+        PolygonIndex &index = m_polygon;
         index.build(outer);
         for (std::size_t k = 0; k < inner.size(); ++k) {
-            const Vec a = inner[k], b = inner[(k + 1) % inner.size()];
-            if (!index.covers(a, CheckTolerance) || !index.covers((a + b) * 0.5, CheckTolerance)) {
+            const std::size_t l = (k + 1) % inner.size();
+            const Vec a = inner[k], b = inner[l];
+            const bool corner = m_side == FitSide::Outside && kept[k] >= 0;
+            const bool edge = corner && kept[l] >= 0 && nodes[std::size_t(kept[k])].next == kept[l];
+            if ((!corner && !index.covers(a, CheckTolerance)) || (!edge && !index.covers((a + b) * 0.5, CheckTolerance))) {
                 return false;
             }
         }
@@ -1684,18 +1989,27 @@ private:
     const SegmentList &m_outline;
     int m_target;
     FitSide m_side;
-    std::vector<Element> m_elements;
     Frame m_frame;
     GridShape m_shape;
     bool m_clockwise = true;
-    Polyline m_line;
-    std::vector<Vertex> m_start;   // what the nodes' vertices refer to
-    NearestIndex m_index;
+    bool m_lineReady = false;        // m_line holds the polyline of the working direction
+    bool m_startIsLine = false;      // m_start is m_line's vertices
+    std::vector<int> m_kept;
+    std::vector<Element> &m_elements;
+    Polyline &m_line;
+    std::vector<Vec> &m_points;      // the original outline as a polyline
+    std::vector<Vertex> &m_start;    // what the nodes' vertices refer to
+    std::vector<Node> &m_nodes;
+    NearestIndex &m_index;
+    Simplifier &m_simplifier;
+    PolygonIndex &m_polygon;
+    std::vector<Vec> &m_written;
 };
 
 } // namespace
 
 OutlineFit fitOutline(const SegmentList &outline, int maxSegments, FitSide side)
 {
-    return Fitter(outline, maxSegments, side).run();
+    thread_local Workspace work;
+    return Fitter(outline, maxSegments, side, work).run();
 }
