@@ -141,7 +141,7 @@ struct GridShape {
             // Thin boxes: no more cells along the long side than that count either.
             return std::max(std::max(std::sqrt(width * height / count), std::max(width, height) / count), 1e-3);
         };
-        cell = std::max(std::min(sizeFor(wanted), preferred), sizeFor(2 * wanted));
+        cell = std::max(std::min(sizeFor(wanted), preferred), sizeFor(4 * wanted));
         nx = int(std::min(width / cell, 4096.0)) + 1;
         ny = int(std::min(height / cell, 4096.0)) + 1;
         cell = std::max(width / nx, height / ny) * (1 + 1e-9);
@@ -273,29 +273,45 @@ public:
     {
         m_points = &points;
         const std::size_t n = points.size();
-        double minX = Infinity, minY = Infinity, maxX = -Infinity, maxY = -Infinity;
-        for (const Vec &p : points) {
+        double minX = Infinity, minY = Infinity, maxX = -Infinity, maxY = -Infinity, perimeter = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const Vec p = points[i];
             minX = std::min(minX, p.x);
             minY = std::min(minY, p.y);
             maxX = std::max(maxX, p.x);
             maxY = std::max(maxY, p.y);
+            perimeter += length(points[i + 1 == n ? 0 : i + 1] - p);
         }
-        double perimeter = 0;
-        for (std::size_t i = 0; i < n; ++i)
-            perimeter += length(points[(i + 1) % n] - points[i]);
         m_shape.setUp(minX, minY, maxX, maxY, n, 1.5 * perimeter / double(std::max<std::size_t>(n, 1)));
         const std::size_t cells = std::size_t(m_shape.nx) * std::size_t(m_shape.ny);
         m_start.assign(cells + 1, 0);
         // Edges count in every cell they come within Touch of, so that touching edges share one.
-        for (std::size_t i = 0; i < n; ++i)
-            m_shape.cells(points[i], points[(i + 1) % n], Touch, [&](int cell) { ++m_start[std::size_t(cell) + 1]; });
+        // Most edges lie in a single cell, which is remembered for the second pass.
+        m_single.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const Vec a = points[i], b = points[i + 1 == n ? 0 : i + 1];
+            const int c0 = m_shape.column(std::min(a.x, b.x) - Touch), c1 = m_shape.column(std::max(a.x, b.x) + Touch);
+            const int r0 = m_shape.row(std::min(a.y, b.y) - Touch), r1 = m_shape.row(std::max(a.y, b.y) + Touch);
+            if (c0 == c1 && r0 == r1) {
+                m_single[i] = r0 * m_shape.nx + c0;
+                ++m_start[std::size_t(m_single[i]) + 1];
+            } else {
+                m_single[i] = -1;
+                m_shape.cells(a, b, Touch, [&](int cell) { ++m_start[std::size_t(cell) + 1]; });
+            }
+        }
         for (std::size_t c = 0; c < cells; ++c)
             m_start[c + 1] += m_start[c];
-        m_items.assign(std::size_t(m_start[cells]), 0);
+        m_items.resize(std::size_t(m_start[cells]));
         m_fill.assign(m_start.begin(), m_start.end() - 1);
-        for (std::size_t i = 0; i < n; ++i)
-            m_shape.cells(points[i], points[(i + 1) % n], Touch,
+        for (std::size_t i = 0; i < n; ++i) {
+            if (m_single[i] >= 0) {
+                m_items[std::size_t(m_fill[std::size_t(m_single[i])]++)] = int(i);
+                continue;
+            }
+            m_shape.cells(points[i], points[i + 1 == n ? 0 : i + 1], Touch,
                           [&](int cell) { m_items[std::size_t(m_fill[std::size_t(cell)]++)] = int(i); });
+        }
     }
 
     const std::vector<Vec> &points() const { return *m_points; }
@@ -329,6 +345,7 @@ private:
     std::vector<int> m_start;
     std::vector<int> m_items;
     std::vector<int> m_fill;
+    std::vector<int> m_single;
 };
 
 template <typename Current, typename Visit>
@@ -793,22 +810,23 @@ bool buildPolyline(const Frame &frame, const std::vector<Element> &elements, boo
             vs[(i + 1) % vs.size()].locked = true;
     }
     // Points repeated in a row (rounding at arc ends) would make zero-length edges.
-    std::vector<Vertex> kept;
-    kept.reserve(vs.size());
+    std::size_t kept = 0;
     for (std::size_t i = 0; i < vs.size(); ++i) {
-        if (!kept.empty() && kept.back().p == vs[i].p) {
-            kept.back().locked = kept.back().locked || vs[i].locked;
-            if (kept.back().arc < 0)
-                kept.back().arc = vs[i].arc;
+        if (kept > 0 && vs[kept - 1].p == vs[i].p) {
+            vs[kept - 1].locked = vs[kept - 1].locked || vs[i].locked;
+            if (vs[kept - 1].arc < 0)
+                vs[kept - 1].arc = vs[i].arc;
             continue;
         }
-        kept.push_back(vs[i]);
+        if (kept != i)
+            vs[kept] = vs[i];
+        ++kept;
     }
-    while (kept.size() > 1 && kept.back().p == kept.front().p) {
-        kept.front().locked = kept.front().locked || kept.back().locked;
-        kept.pop_back();
+    vs.resize(kept);
+    while (vs.size() > 1 && vs.back().p == vs.front().p) {
+        vs.front().locked = vs.front().locked || vs.back().locked;
+        vs.pop_back();
     }
-    vs.swap(kept);
     return vs.size() >= 3;
 }
 
@@ -874,14 +892,17 @@ bool turnsLessFrom(Vec from, Vec a, Vec b)
 bool traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
 {
     const int n = int(vs.size());
-    std::vector<Vec> points;
-    points.reserve(vs.size());
-    for (const Vertex &v : vs)
-        points.push_back(v.p);
+    // A grid of the vertices' points may be given.
+    std::vector<Vec> ownPoints;
     SegmentGrid local;
-    if (!given)
-        local.build(points);
+    if (!given) {
+        ownPoints.reserve(vs.size());
+        for (const Vertex &v : vs)
+            ownPoints.push_back(v.p);
+        local.build(ownPoints);
+    }
     const SegmentGrid &grid = given ? *given : local;
+    const std::vector<Vec> &points = grid.points();
 
     struct Split {
         int segment;
@@ -904,6 +925,15 @@ bool traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
         else
             splits.push_back({segment, dot(p - a, b - a) / dot(b - a, b - a), vertex});
     };
+    // Corners where the outline runs straight back along itself.
+    thread_local std::vector<char> folds;
+    folds.assign(vs.size(), 0);
+    for (int i = 0; i < n; ++i) {
+        const Vec shared = points[std::size_t(i)], p = points[std::size_t(i == 0 ? n - 1 : i - 1)], q = points[std::size_t(next(i))];
+        const double side = cross(p - shared, q - shared);
+        folds[std::size_t(i)] = dot(p - shared, q - shared) > 0
+                                && side * side <= Touch * Touch * std::max(dot(p - shared, p - shared), dot(q - shared, q - shared));
+    }
     // Every pair of edges that share a grid cell; a pair in several cells counts once.
     std::set<std::pair<int, int>> touching;
     for (std::size_t cell = 0, cells = grid.cellCount(); cell < cells; ++cell) {
@@ -912,10 +942,7 @@ bool traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
             const Vec c = points[std::size_t(j)], d = points[std::size_t(next(j))];
             // Neighbours meet at their shared end; elsewhere only when one runs back along the other.
             if (j == next(i) || i == next(j)) {
-                const Vec shared = j == next(i) ? b : a, p = j == next(i) ? a : b, q = j == next(i) ? d : c;
-                const double side = cross(p - shared, q - shared);
-                if (dot(p - shared, q - shared) <= 0
-                    || side * side > Touch * Touch * std::max(dot(p - shared, p - shared), dot(q - shared, q - shared)))
+                if (!folds[std::size_t(j == next(i) ? j : i)])
                     return;
             } else if (!mayTouch(a, b, c, d, Touch)) {
                 return;
@@ -1395,6 +1422,10 @@ private:
             return false;   // a quadrilateral stays
         const Vec pu = at(u).p, p1 = first.p, p2 = second.p, pw = at(w).p;
         const Vec d1 = p1 - pu, d2 = p2 - pw, r = p2 - p1;
+        // Only an edge between two corners that turn right can grow this way; at a corner that
+        // turns left, removing it is the step.
+        if (cross(d1, r) > 0 || cross(r, pw - p2) > 0)
+            return false;
         const double den = cross(d1, d2);
         if (den == 0)
             return false;
@@ -1631,7 +1662,7 @@ public:
             } else if (m_side == FitSide::Inside || !hullNodes(count)) {
                 break;
             }
-            m_simplifier.setUp(m_nodes, count, m_target, m_shape, base);
+            m_simplifier.setUp(m_nodes, count, m_target, m_index.grid().shape(), base);
             const bool reached = m_simplifier.run();
             if (reached)
                 result = finish(m_simplifier.nodes());
@@ -1687,17 +1718,6 @@ private:
             for (Element &e : m_elements)
                 e.reverse();
         }
-        double minX = Infinity, minY = Infinity, maxX = -Infinity, maxY = -Infinity;
-        for (const Vec &p : points) {
-            minX = std::min(minX, p.x);
-            minY = std::min(minY, p.y);
-            maxX = std::max(maxX, p.x);
-            maxY = std::max(maxY, p.y);
-        }
-        double perimeter = 0;
-        for (std::size_t i = 0; i < points.size(); ++i)
-            perimeter += length(points[(i + 1) % points.size()] - points[i]);
-        m_shape.setUp(minX, minY, maxX, maxY, points.size(), 1.5 * perimeter / double(points.size()));
         return true;
     }
 
@@ -1851,7 +1871,8 @@ private:
         } while (i != start && --guard > 0);
         if (guard == 0 || int(pieces.size()) > m_target || pieces.empty())
             return result;
-        if (!check(written, nodes))
+        const bool checked = check(written, nodes);
+        if (!checked)
             return result;
 
         // The largest distance of the written lines from the original outline.
@@ -1927,10 +1948,12 @@ private:
         }
         const std::vector<Vec> &outer = m_side == FitSide::Outside ? written : m_points;
         const std::vector<Vec> &inner = m_side == FitSide::Outside ? m_points : written;
-        // Corners of the original that are still corners, and edges that are still edges, lie
-        // on the written outline.
+        // Corners of the original that are still corners lie on the written outline. Every step
+        // only adds area outside the outline of the moment, so a corner of the original that
+        // lies inside stays inside; what is checked is what rounding or a fault could undo.
+        // The few corners of an inside fit are checked with the middles of their edges.
         std::vector<int> &kept = m_kept;
-        kept.assign(m_points.size(), -1);
+        kept.assign(std::max(m_points.size(), inner.size()), -1);
         if (m_side == FitSide::Outside && m_startIsLine) {
             for (std::size_t i = 0; i < nodes.size(); ++i) {
                 if (nodes[i].alive && nodes[i].vertex >= 0)
@@ -1939,12 +1962,10 @@ private:
         }
         PolygonIndex &index = m_polygon;
         index.build(outer);
+        const bool middles = m_side == FitSide::Inside;
         for (std::size_t k = 0; k < inner.size(); ++k) {
-            const std::size_t l = (k + 1) % inner.size();
-            const Vec a = inner[k], b = inner[l];
-            const bool corner = m_side == FitSide::Outside && kept[k] >= 0;
-            const bool edge = corner && kept[l] >= 0 && nodes[std::size_t(kept[k])].next == kept[l];
-            if ((!corner && !index.covers(a, CheckTolerance)) || (!edge && !index.covers((a + b) * 0.5, CheckTolerance))) {
+            const Vec a = inner[k], b = inner[(k + 1) % inner.size()];
+            if ((kept[k] < 0 && !index.covers(a, CheckTolerance)) || (middles && !index.covers((a + b) * 0.5, CheckTolerance))) {
                 return false;
             }
         }
@@ -1990,7 +2011,6 @@ private:
     int m_target;
     FitSide m_side;
     Frame m_frame;
-    GridShape m_shape;
     bool m_clockwise = true;
     bool m_lineReady = false;        // m_line holds the polyline of the working direction
     bool m_startIsLine = false;      // m_start is m_line's vertices
