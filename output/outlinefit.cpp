@@ -1145,6 +1145,7 @@ struct Node {
     bool alive = true;
     uint32_t stamp = 0;     // changes with the edge that starts here
     double error = 0;       // bound of the distance (m) of that edge from the original outline
+    double reach = 0;       // bound of the distance (m) of the node itself from it
 };
 
 // The largest over segment a-c of the smaller of (distance to a-b plus ea) and (distance to
@@ -1280,6 +1281,19 @@ private:
     std::size_t m_size = 0;
 };
 
+// The largest over segment a-c of the smaller of (distance to a plus ra) and (distance to c
+// plus rc): a bound of the distance from the original of an edge whose ends lie within ra and
+// rc of it. It keeps the bound of an edge from growing with each step that builds on the one
+// before, where the ends are corners of the original.
+double cornerBound(Vec a, Vec c, double ra, double rc)
+{
+    const double span = length(c - a);
+    if (!(span > 0))
+        return std::max(ra, rc);
+    const double t = std::clamp((span + rc - ra) / (2 * span), 0.0, 1.0);
+    return std::min(t * span + ra, (1 - t) * span + rc);
+}
+
 class Simplifier
 {
 public:
@@ -1305,7 +1319,7 @@ public:
                 m_grid.insert(int(i), m_nodes[i].stamp, m_nodes[i].p, m_nodes[std::size_t(m_nodes[i].next)].p);
         }
         // Corners in line with their neighbours go first: the outline stays the same.
-        for (std::size_t i = 0; i < n && m_count > 3; ++i) {
+        for (std::size_t i = 0; i < n && m_count > m_target; ++i) {
             const Node &node = m_nodes[i];
             if (node.locked || at(node.prev).prev == node.next)
                 continue;
@@ -1349,15 +1363,15 @@ public:
                 applyRemoval(candidate.node, cost);
             } else {
                 Vec corner;
-                double errorIn, errorOut;
-                if (!collapse(candidate.node, corner, errorIn, errorOut))
+                double errorIn, errorOut, reach;
+                if (!collapse(candidate.node, corner, errorIn, errorOut, reach))
                     continue;
                 const int blocker = collapseBlocker(candidate.node, corner);
                 if (blocker >= 0) {
                     block(blocker, candidate);
                     continue;
                 }
-                applyCollapse(candidate.node, corner, errorIn, errorOut);
+                applyCollapse(candidate.node, corner, errorIn, errorOut, reach);
             }
         }
         return true;
@@ -1404,13 +1418,15 @@ private:
         const double turn = cross(b - a, c - b);
         if (turn < 0 || (turn == 0 && dot(b - a, c - b) <= 0))
             return false;
-        cost = removalBound(a, b, c, at(u).error, node.error);
+        // Both bounds hold; each is the meeting of a growing and a falling one, and the least
+        // of such meetings is still one.
+        cost = std::min(removalBound(a, b, c, at(u).error, node.error), cornerBound(a, c, at(u).reach, at(w).reach));
         return std::isfinite(cost);
     }
 
     // Collapsing edge v1-v2 into the point where the lines of its neighbours meet, when that
     // point lies ahead of both and to the left of the edge.
-    bool collapse(int v1, Vec &corner, double &errorIn, double &errorOut) const
+    bool collapse(int v1, Vec &corner, double &errorIn, double &errorOut, double &reach) const
     {
         const Node &first = at(v1);
         const int v2 = first.next;
@@ -1435,9 +1451,15 @@ private:
         corner = p1 + d1 * s;
         if (!(cross(r, corner - p1) > 0))
             return false;
+        // Along each extension, the distance to the old edge plus its error and the way from
+        // the old corner plus that corner's grow toward the new corner; the new corner also
+        // lies within its way from the other old corner plus that one's.
         const double height = pointSegmentDistance(corner, p1, p2) + first.error;
-        errorIn = std::max(at(u).error, std::min(height, length(corner - p1) + at(u).error));
-        errorOut = std::max(second.error, std::min(height, length(corner - p2) + second.error));
+        const double alongIn = std::min(height, length(corner - p1) + first.reach);
+        const double alongOut = std::min(height, length(corner - p2) + second.reach);
+        reach = std::min(alongIn, alongOut);
+        errorIn = std::min(std::max(at(u).error, alongIn), cornerBound(pu, corner, at(u).reach, reach));
+        errorOut = std::min(std::max(second.error, alongOut), cornerBound(corner, pw, reach, at(w).reach));
         return std::isfinite(errorIn) && std::isfinite(errorOut);
     }
 
@@ -1450,8 +1472,8 @@ private:
                 push({cost, v, 0, version});
         } else {
             Vec corner;
-            double errorIn, errorOut;
-            if (collapse(v, corner, errorIn, errorOut))
+            double errorIn, errorOut, reach;
+            if (collapse(v, corner, errorIn, errorOut, reach))
                 push({std::max(errorIn, errorOut), v, 1, version});
         }
     }
@@ -1558,11 +1580,12 @@ private:
         refresh(1, w);
     }
 
-    void applyCollapse(int v1, Vec corner, double errorIn, double errorOut)
+    void applyCollapse(int v1, Vec corner, double errorIn, double errorOut, double reach)
     {
         const int u = at(v1).prev, v2 = at(v1).next, w = at(v2).next;
         Node fresh;
         fresh.p = corner;
+        fresh.reach = reach;
         const int p = int(m_nodes.size());
         m_nodes.push_back(fresh);
         if (m_seen.size() < m_nodes.size()) {
@@ -1739,6 +1762,7 @@ private:
             node.arc = v.arc;
             node.locked = v.locked;
             node.error = std::max(v.offset, vs[std::size_t((i + 1) % n)].offset);
+            node.reach = v.offset;
             if (v.arc >= 0) {
                 ++arcEdges;
                 arcs += vs[std::size_t((i + n - 1) % n)].arc != v.arc ? 1 : 0;
@@ -1876,28 +1900,44 @@ private:
             return result;
 
         // The largest distance of the written lines from the original outline.
-        // Exactly only for the lines whose bound could still set the largest.
-        std::vector<const Piece *> byBound;
+        // The frame is true to lengths east at its middle latitude only: nearer the equator an
+        // east step is longer than it says. Each line's distance is stretched by the most
+        // that applies where it lies.
+        struct Ranked {
+            const Piece *piece;
+            double stretch;
+            double bound;   // stretched
+        };
+        std::vector<Ranked> ranked;
         for (const Piece &piece : pieces) {
-            if (piece.arc < 0)
-                byBound.push_back(&piece);
+            if (piece.arc >= 0)
+                continue;
+            const double reach = std::min(std::abs(double(piece.from.lat)), std::abs(double(piece.to.lat)))
+                                 - piece.bound / m_frame.sy;
+            const int64_t latitude = std::clamp<int64_t>(int64_t(reach), 0, Mas::Quarter);
+            const double stretch = std::max(1.0, std::max(cosine(latitude), 1e-6) * MetresPerMas / m_frame.sx);
+            ranked.push_back({&piece, stretch, piece.bound * stretch});
         }
-        std::sort(byBound.begin(), byBound.end(), [](const Piece *x, const Piece *y) {
-            return x->bound > y->bound || (x->bound == y->bound && x < y);
+        std::sort(ranked.begin(), ranked.end(), [](const Ranked &x, const Ranked &y) {
+            return x.bound > y.bound || (x.bound == y.bound && x.piece < y.piece);
         });
-        // A few at most: beyond them the bound stands in.
+        // Exactly only for the few lines whose bound could still set the largest; beyond them
+        // the bound stands in.
         double largest = 0;
         int exactLeft = 3;
-        for (const Piece *piece : byBound) {
-            if (piece->bound + RoundingSlack <= largest)
+        for (const Ranked &r : ranked) {
+            // A bound of 0 is an edge of the original as it was.
+            if (r.piece->bound <= 0 || r.bound + RoundingSlack <= largest)
                 break;
             if (exactLeft-- == 0) {
-                largest = piece->bound + RoundingSlack;
+                largest = r.bound + RoundingSlack;
                 break;
             }
-            largest = m_index.segmentHausdorff(piece->a, piece->b, largest);
+            largest = std::max(largest, r.stretch * m_index.segmentHausdorff(r.piece->a, r.piece->b, largest / r.stretch));
         }
-        largest += m_line.arcOffset;
+        // The arcs' stand-ins lie that much off the arcs themselves.
+        if (largest > 0)
+            largest += m_line.arcOffset;
         result.largestDistanceCm = int32_t(std::min(std::ceil(largest * 100.0), 2e9));
 
         // Written clockwise: the working direction for outlines that grow outwards.
