@@ -29,6 +29,7 @@ constexpr double Clearance = 0.1;
 // An arc takes part as a polyline on its outer side, at most this far (m) from the arc.
 constexpr double ArcTolerance = 0.5;
 constexpr int MaxArcSteps = 720;
+constexpr std::size_t MaxArcPoints = 40000;   // for all arcs of an outline together
 // How far (m) rounding a corner to whole milli-arc-seconds can move an edge, at most.
 constexpr double RoundingSlack = 0.05;
 // What the final check accepts (m) between the written outline and the original.
@@ -273,16 +274,20 @@ public:
     {
         m_points = &points;
         const std::size_t n = points.size();
-        double minX = Infinity, minY = Infinity, maxX = -Infinity, maxY = -Infinity, perimeter = 0;
+        double minX = Infinity, minY = Infinity, maxX = -Infinity, maxY = -Infinity;
+        m_lengths.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
             const Vec p = points[i];
             minX = std::min(minX, p.x);
             minY = std::min(minY, p.y);
             maxX = std::max(maxX, p.x);
             maxY = std::max(maxY, p.y);
-            perimeter += length(points[i + 1 == n ? 0 : i + 1] - p);
+            m_lengths[i] = dot(points[i + 1 == n ? 0 : i + 1] - p, points[i + 1 == n ? 0 : i + 1] - p);
         }
-        m_shape.setUp(minX, minY, maxX, maxY, n, 1.5 * perimeter / double(std::max<std::size_t>(n, 1)));
+        // Cells about twice as wide as the middle edge: a few long edges (joining lines, a
+        // border straight across) do not make the cells of the dense parts crowded.
+        std::nth_element(m_lengths.begin(), m_lengths.begin() + std::ptrdiff_t(n / 2), m_lengths.end());
+        m_shape.setUp(minX, minY, maxX, maxY, n, n > 0 ? 2 * std::sqrt(m_lengths[n / 2]) : 1.0);
         const std::size_t cells = std::size_t(m_shape.nx) * std::size_t(m_shape.ny);
         m_start.assign(cells + 1, 0);
         // Edges count in every cell they come within Touch of, so that touching edges share one.
@@ -346,6 +351,7 @@ private:
     std::vector<int> m_items;
     std::vector<int> m_fill;
     std::vector<int> m_single;
+    std::vector<double> m_lengths;
 };
 
 template <typename Current, typename Visit>
@@ -728,13 +734,19 @@ struct Polyline {
     double arcOffset = 0;           // how far the arcs' polylines lie off the arcs at most (m)
 };
 
-void addArcPolyline(const Frame &frame, const Element &arc, int arcId, Polyline &line)
+// False for an arc whose ends do not lie on its circle where its angles say, which no
+// construction of the model makes and no drawing of it can be trusted for.
+bool addArcPolyline(const Frame &frame, const Element &arc, int arcId, int maxSteps, Polyline &line)
 {
     const double radius = arc.radiusCm / 100.0;
+    const double slack = 10.0 + 1e-3 * radius;
+    if (length(arcPoint(frame, arc, arc.startAngle) - frame.toPlane(arc.from)) > slack
+        || length(arcPoint(frame, arc, arc.startAngle + arc.sweep) - frame.toPlane(arc.to)) > slack)
+        return false;
     const double sweep = std::abs(double(arc.sweep));
     const double stepLimit = std::min(std::sqrt(8.0 * ArcTolerance / std::max(radius, 1e-3)) * MasPerRadian,
                                       5.0 * Mas::Degree);
-    const int steps = int(std::clamp(std::ceil(sweep / std::max(stepLimit, 1.0)), 1.0, double(MaxArcSteps)));
+    const int steps = int(std::clamp(std::ceil(sweep / std::max(stepLimit, 1.0)), 1.0, double(maxSteps)));
     const double stepRadians = sweep / steps / MasPerRadian;
     line.arcOffset = std::max(line.arcOffset, radius * stepRadians * stepRadians / 8.0 * 1.01);
     const bool outerSide = arc.sweep > 0;   // turning right: its left is the outer side
@@ -774,21 +786,27 @@ void addArcPolyline(const Frame &frame, const Element &arc, int arcId, Polyline 
         line.vertices.push_back(v);
         previous = here;
     }
+    return true;
 }
 
 bool buildPolyline(const Frame &frame, const std::vector<Element> &elements, bool keepArcs, Polyline &line)
 {
+    // Many arcs share a limit on their points; the offset grows instead.
+    const std::size_t arcs = std::size_t(std::count_if(elements.begin(), elements.end(), [](const Element &e) { return e.segment >= 0; }));
+    const int maxSteps = int(std::clamp<std::size_t>(MaxArcPoints / std::max<std::size_t>(arcs, 1), 8, MaxArcSteps));
     for (const Element &element : elements) {
         if (element.segment >= 0 && keepArcs && element.radiusCm >= 100) {
             const int arcId = int(line.arcSegments.size());
             line.arcSegments.push_back(element.segment);
-            addArcPolyline(frame, element, arcId, line);
+            if (!addArcPolyline(frame, element, arcId, maxSteps, line))
+                return false;
             continue;
         }
         if (element.segment >= 0) {
             // An arc that is not kept still counts with its outer polyline.
             Polyline loose;
-            addArcPolyline(frame, element, 0, loose);
+            if (!addArcPolyline(frame, element, 0, maxSteps, loose))
+                return false;
             line.arcOffset = std::max(line.arcOffset, loose.arcOffset);
             for (Vertex v : loose.vertices) {
                 v.locked = false;
@@ -886,10 +904,15 @@ bool turnsLessFrom(Vec from, Vec a, Vec b)
     return cross(a, b) > 0;
 }
 
+enum class Trace {
+    Clear,     // the outline neither crosses nor touches itself
+    Traced,    // replaced by the boundary of what it encloses
+    Tangled,   // so many contacts that working them out would take too long
+};
+
 // Replaces a crossing or touching outline by the boundary of the union of what it encloses,
-// walked with that union on the right. False when the outline neither crosses nor touches
-// itself. Kept arcs that do not survive whole lose their mark.
-bool traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
+// walked with that union on the right. Kept arcs that do not survive whole lose their mark.
+Trace traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
 {
     const int n = int(vs.size());
     // A grid of the vertices' points may be given.
@@ -934,10 +957,18 @@ bool traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
         folds[std::size_t(i)] = dot(p - shared, q - shared) > 0
                                 && side * side <= Touch * Touch * std::max(dot(p - shared, p - shared), dot(q - shared, q - shared));
     }
-    // Every pair of edges that share a grid cell; a pair in several cells counts once.
+    // Every pair of edges that share a grid cell; a pair in several cells counts once. An
+    // outline is a tangle when its edges meet far more often than an outline that follows a
+    // border can.
     std::set<std::pair<int, int>> touching;
+    const std::size_t pairLimit = 256 * std::size_t(n) + 1000000, contactLimit = 4 * std::size_t(n) + 1000;
+    std::size_t pairs = 0;
     for (std::size_t cell = 0, cells = grid.cellCount(); cell < cells; ++cell) {
+        if (pairs > pairLimit || splits.size() + joins.size() > contactLimit) {
+            return Trace::Tangled;
+        }
         grid.pairsInCell(cell, [&](int i, int j) {
+            ++pairs;
             const Vec a = points[std::size_t(i)], b = points[std::size_t(next(i))];
             const Vec c = points[std::size_t(j)], d = points[std::size_t(next(j))];
             // Neighbours meet at their shared end; elsewhere only when one runs back along the other.
@@ -966,7 +997,7 @@ bool traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
         });
     }
     if (splits.empty() && joins.empty())
-        return false;
+        return Trace::Clear;
 
     // Nodes: the vertices, then the crossings; crossings that (nearly) coincide are one node.
     const int nodeCount = n + int(crossings.size());
@@ -1023,8 +1054,9 @@ bool traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
             around[std::size_t(fill[std::size_t(y)]++)] = x;
         }
     }
-    if (edges.empty())
-        return false;
+    if (edges.empty()) {
+        return Trace::Tangled;
+    }
 
     // Walk from the lowest of the leftmost nodes, always taking the leftmost way on: the
     // unbounded side stays on the left.
@@ -1052,8 +1084,9 @@ bool traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
                 chosenDirection = d;
             }
         }
-        if (chosen < 0)
-            return false;
+        if (chosen < 0) {
+            return Trace::Tangled;
+        }
         if (at == first && chosen == firstStep)
             break;
         if (firstStep < 0)
@@ -1062,8 +1095,9 @@ bool traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
         back = nodePoint(at) - nodePoint(chosen);
         at = chosen;
     }
-    if (walk.size() < 3 || at != first)
-        return false;
+    if (walk.size() < 3 || at != first) {
+        return Trace::Tangled;
+    }
 
     // Vertices of the input keep what they carry; an arc stays only when all its pieces
     // follow each other on the walk.
@@ -1128,7 +1162,7 @@ bool traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
     for (std::size_t w = 0; w < traced.size(); ++w)
         traced[w].locked = traced[w].arc >= 0 || traced[(w + traced.size() - 1) % traced.size()].arc >= 0;
     vs.swap(traced);
-    return true;
+    return Trace::Traced;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1675,11 +1709,21 @@ public:
                 base = &m_index.grid();
                 // Moving the visits of a touching point apart can make new contacts nearby:
                 // trace again until the boundary is clear of itself.
-                for (int pass = 0; pass < 4 && traceOuterBoundary(m_start, pass == 0 ? &m_index.grid() : nullptr); ++pass) {
+                Trace trace = Trace::Traced;
+                for (int pass = 0; pass < 4 && trace == Trace::Traced; ++pass) {
+                    trace = traceOuterBoundary(m_start, pass == 0 ? &m_index.grid() : nullptr);
+                    if (trace == Trace::Clear)
+                        break;
                     base = nullptr;
                     m_startIsLine = false;
+                    // What lies inside an outline that crosses itself is unclear.
                     if (m_side == FitSide::Inside)
-                        return result;   // what lies inside an outline that crosses itself is unclear
+                        return result;
+                }
+                // A tangle: only its hull is worth fitting.
+                if (trace == Trace::Tangled) {
+                    attempt = 1;
+                    continue;
                 }
                 count = startNodes();
             } else if (m_side == FitSide::Inside || !hullNodes(count)) {
@@ -1715,7 +1759,8 @@ private:
                 maxLat = std::max(maxLat, p[1]);
             }
         }
-        if (maxLon - minLon > MaxSpanMas || maxLat - minLat > MaxSpanMas)
+        // Latitudes beyond the poles have no lengths to measure.
+        if (maxLon - minLon > MaxSpanMas || minLat < -Mas::Quarter || maxLat > Mas::Quarter)
             return false;
         m_frame.lon0 = m_elements.front().from[0];
         m_frame.lat0 = (minLat + maxLat) / 2;
@@ -1887,9 +1932,11 @@ private:
                 Corner a, b;
                 if (!cornerOf(nodes, i, a) || !cornerOf(nodes, node.next, b))
                     return result;
-                written.push_back(a.p);
-                if (a.geo != b.geo)
+                // Corners that round to the same point are one.
+                if (a.geo != b.geo) {
+                    written.push_back(a.p);
                     pieces.push_back({-1, a.geo, b.geo, a.p, b.p, node.error});
+                }
                 i = node.next;
             }
         } while (i != start && --guard > 0);

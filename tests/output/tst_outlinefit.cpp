@@ -46,12 +46,18 @@ Plane planeOf(const SegmentList &outline)
     return Plane{outline.front()->startPoint()};
 }
 
+// Metres east per milli-arc-second of longitude (latitudes beyond the poles taken as near them).
+double eastScale(double latitude)
+{
+    return MetresPerMas * std::max(std::abs(std::cos(latitude)), 1e-6);
+}
+
 // The points in metres, east lengths true at the given latitude.
 QVector<QPointF> metres(const QVector<QPointF> &points, double latitude)
 {
     QVector<QPointF> out;
     for (const QPointF &p : points)
-        out << QPointF(p.x() * MetresPerMas * std::cos(latitude), p.y() * MetresPerMas);
+        out << QPointF(p.x() * eastScale(latitude), p.y() * MetresPerMas);
     return out;
 }
 
@@ -190,7 +196,7 @@ QString broken(const SegmentList &original, const OutlineFit &fit, int maxSegmen
     }
     double largest = 0;
     for (const QPointF &p : thorough ? sampled(s, plane, std::max(100.0, perimeter / 3000) * perMetre) : fittedMas) {
-        const double east = MetresPerMas * std::cos(plane.latitude(p));
+        const double east = eastScale(plane.latitude(p));
         double nearest = HUGE_VAL;
         for (int i = 0, n = int(given.size()); i < n; ++i) {
             const QPointF a = given[i] - p, b = given[(i + 1) % n] - p;
@@ -335,6 +341,8 @@ QList<QPointF> shape(const QString &name, QRandomGenerator &rng)
     if (name == u"wide") {   // 4000 corners over some 1000 km
         return ring(4000, 500, [&](int) { return 0.8 + 0.4 * rng.generateDouble(); });
     }
+    if (name == u"tiny star")   // 5 m across: rounding to whole units is most of it
+        return ring(300, 0.0025, [](int i) { return i % 2 ? 0.5 : 1.0; });
     if (name == u"thin as a line") {   // out along a line and straight back: only rounding gives it width
         for (int i = 0; i < 150; ++i)
             p << QPointF(i * 0.1, i * 0.05);
@@ -496,6 +504,42 @@ private slots:
         QFETCH(SegmentList, original);
         QFETCH(int, maxSegments);
         QVERIFY(fitOutline(original, maxSegments, FitSide::Outside).segments.empty());
+    }
+
+    // Absurd outlines end in bounded time, with nothing or with a fit that keeps the promises.
+    void survivesAbsurdOutlines_data()
+    {
+        QTest::addColumn<SegmentList>("original");
+        const auto arcs = [](int32_t radius, int32_t spread) {
+            SegmentList list;
+            GeoPoint at = Alps;
+            for (int i = 0; i < 150; ++i) {
+                const GeoPoint next(at.lon + spread, at.lat + (i % 2 ? spread : -spread));
+                list.push_back(std::make_shared<AirspaceSegment>(Arc, at, next, Alps, radius, i * 1000000, i * 7000000, i % 3 != 0));
+                at = next;
+            }
+            return list;
+        };
+        QList<GeoPoint> same(200, Alps), beyond;
+        for (const QPointF &km : ring(200, 30, [](int i) { return i % 2 ? 0.5 : 1.0; }))
+            beyond << GeoPoint(int32_t(km.x() * 1e6), int32_t(2100000000 - std::abs(km.y()) * 1e6));
+        QTest::newRow("one point 200 times") << finished(same, true);
+        QTest::newRow("latitudes beyond the pole") << finished(beyond, true);
+        QTest::newRow("a star 5 m wide") << generated("tiny star", Alps);
+        QTest::newRow("arcs of no radius") << arcs(0, 1000);
+        QTest::newRow("arcs of 20,000 km radius") << arcs(2000000000, 1000);
+        QTest::newRow("arcs that do not fit their ends") << arcs(500000, 360000);
+    }
+    void survivesAbsurdOutlines()
+    {
+        QFETCH(SegmentList, original);
+        for (const FitSide side : {FitSide::Outside, FitSide::Inside}) {
+            const OutlineFit fit = fitOutline(original, 100, side);
+            if (!fit.segments.empty()) {
+                const QString fault = broken(original, fit, 100, side, false);
+                QVERIFY2(fault.isEmpty(), qPrintable(fault));
+            }
+        }
     }
 
     // What already fits comes back as it is, closed.
