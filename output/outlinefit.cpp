@@ -3,11 +3,9 @@
 #include "model/geometry.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <queue>
 #include <set>
 #include <vector>
 
@@ -36,7 +34,7 @@ constexpr double RoundingSlack = 0.05;
 constexpr double CheckTolerance = 1.0;
 // Points closer than this (m) count as touching.
 constexpr double Touch = 1e-6;
-// Longitude and latitude spans up to this keep every cross product of whole units exact.
+// Outlines that span more longitude than this (some 300 degrees) are not laid flat.
 constexpr int64_t MaxSpanMas = int64_t(1) << 30;
 constexpr double Infinity = std::numeric_limits<double>::infinity();
 constexpr double TableScale = 2147483648.0;   // sinMas and cosMas give values times 2^31
@@ -178,7 +176,7 @@ struct GridShape {
             double ylo, yhi;
             const double xl = c == 0 ? -Infinity : x0 + c * cell - margin;
             const double xr = c == nx - 1 ? Infinity : x0 + (c + 1) * cell + margin;
-            if (c0 == c1 || std::abs(dx) < 1e-12) {
+            if (std::abs(dx) < 1e-12) {
                 ylo = std::min(a.y, b.y);
                 yhi = std::max(a.y, b.y);
             } else {
@@ -199,7 +197,6 @@ struct GridShape {
     }
 };
 
-// Edges that come and go, each known by the node it starts at and that node's stamp.
 class SegmentGrid;
 
 // Edges that come and go, each known by the node it starts at and that node's stamp. The
@@ -387,21 +384,27 @@ public:
         Hit best;
         const GridShape &g = m_grid.shape();
         const int cx = g.column(p.x), cy = g.row(p.y);
+        const auto look = [&](int x, int y) {
+            m_grid.inCell(std::size_t(y) * std::size_t(g.nx) + std::size_t(x), [&](int edge) {
+                const double d = edgeDistance(p, edge);
+                if (d < best.distance || (d == best.distance && edge < best.edge))
+                    best = {d, edge};
+            });
+        };
+        // Square rings of cells around p's cell, as far as the grid goes.
         for (int ring = 0;; ++ring) {
             const int xa = cx - ring, xb = cx + ring, ya = cy - ring, yb = cy + ring;
-            bool any = false;
+            const int left = std::max(xa, 0), right = std::min(xb, g.nx - 1);
             for (int y = std::max(ya, 0); y <= std::min(yb, g.ny - 1); ++y) {
-                const bool edgeRow = y == ya || y == yb;
-                for (int x = std::max(xa, 0); x <= std::min(xb, g.nx - 1); ++x) {
-                    if (!edgeRow && x != xa && x != xb)
-                        continue;
-                    any = true;
-                    m_grid.inCell(std::size_t(y) * std::size_t(g.nx) + std::size_t(x), [&](int edge) {
-                        const double d = edgeDistance(p, edge);
-                        if (d < best.distance || (d == best.distance && edge < best.edge))
-                            best = {d, edge};
-                    });
+                if (y == ya || y == yb) {
+                    for (int x = left; x <= right; ++x)
+                        look(x, y);
+                    continue;
                 }
+                if (xa >= 0)
+                    look(xa, y);
+                if (xb < g.nx && xb != xa)
+                    look(xb, y);
             }
             // Cells not yet seen lie beyond the open sides of the block around p's cell.
             double bound = Infinity;
@@ -413,7 +416,7 @@ public:
                 bound = std::min(bound, std::max(0.0, p.y - (g.y0 + ya * g.cell)));
             if (yb < g.ny - 1)
                 bound = std::min(bound, std::max(0.0, g.y0 + (yb + 1) * g.cell - p.y));
-            if (best.distance <= bound || bound == Infinity || (!any && ring > g.nx + g.ny))
+            if (best.distance <= bound || bound == Infinity)
                 return best;
         }
     }
@@ -1274,25 +1277,25 @@ public:
             while (m_buckets[m_lowest].empty())
                 ++m_lowest;
             std::vector<T> &bucket = m_buckets[m_lowest];
-            std::size_t best = bucket.size();
-            for (std::size_t i = 0; i < bucket.size();) {
-                if (!current(bucket[i])) {
-                    bucket[i] = bucket.back();
-                    bucket.pop_back();
-                    --m_size;
-                    continue;
-                }
-                if (best == bucket.size() || bucket[i].before(bucket[best]))
+            std::size_t kept = 0;
+            for (std::size_t i = 0; i < bucket.size(); ++i) {
+                if (current(bucket[i]))
+                    bucket[kept++] = bucket[i];
+            }
+            m_size -= bucket.size() - kept;
+            bucket.resize(kept);
+            if (kept == 0)
+                continue;
+            std::size_t best = 0;
+            for (std::size_t i = 1; i < kept; ++i) {
+                if (bucket[i].before(bucket[best]))
                     best = i;
-                ++i;
             }
-            if (best < bucket.size()) {
-                out = bucket[best];
-                bucket[best] = bucket.back();
-                bucket.pop_back();
-                --m_size;
-                return true;
-            }
+            out = bucket[best];
+            bucket[best] = bucket.back();
+            bucket.pop_back();
+            --m_size;
+            return true;
         }
         return false;
     }
