@@ -281,10 +281,14 @@ public:
             maxY = std::max(maxY, p.y);
             m_lengths[i] = dot(points[i + 1 == n ? 0 : i + 1] - p, points[i + 1 == n ? 0 : i + 1] - p);
         }
-        // Cells about twice as wide as the middle edge: a few long edges (joining lines, a
-        // border straight across) do not make the cells of the dense parts crowded.
-        std::nth_element(m_lengths.begin(), m_lengths.begin() + std::ptrdiff_t(n / 2), m_lengths.end());
-        m_shape.setUp(minX, minY, maxX, maxY, n, n > 0 ? 2 * std::sqrt(m_lengths[n / 2]) : 1.0);
+        // Cells about twice as wide as the middle edge (of some evenly spread ones): a few long
+        // edges (joining lines, a border straight across) do not crowd the dense parts' cells.
+        const std::size_t step = std::max<std::size_t>(n / 63, 1);
+        std::size_t sampled = 0;
+        for (std::size_t i = 0; i < n; i += step)
+            m_lengths[sampled++] = m_lengths[i];
+        std::nth_element(m_lengths.begin(), m_lengths.begin() + std::ptrdiff_t(sampled / 2), m_lengths.begin() + std::ptrdiff_t(sampled));
+        m_shape.setUp(minX, minY, maxX, maxY, n, n > 0 ? 2 * std::sqrt(m_lengths[sampled / 2]) : 1.0);
         const std::size_t cells = std::size_t(m_shape.nx) * std::size_t(m_shape.ny);
         m_start.assign(cells + 1, 0);
         // Edges count in every cell they come within Touch of, so that touching edges share one.
@@ -1917,6 +1921,10 @@ private:
             double bound;   // of its distance from the original
         };
         std::vector<Piece> pieces;
+        struct {
+            int node = -1;
+            Corner corner;
+        } carried;
         int i = start;
         std::size_t guard = nodes.size() + 2;
         do {
@@ -1932,9 +1940,15 @@ private:
                 pieces.push_back(piece);
                 i = j;
             } else {
+                // Each corner is worked out once: it ends one line and starts the next.
                 Corner a, b;
-                if (!cornerOf(nodes, i, a) || !cornerOf(nodes, node.next, b))
+                if (i == carried.node)
+                    a = carried.corner;
+                else if (!cornerOf(nodes, i, a))
                     return result;
+                if (!cornerOf(nodes, node.next, b))
+                    return result;
+                carried = {node.next, b};
                 // Corners that round to the same point are one.
                 if (a.geo != b.geo) {
                     written.push_back(a.p);
