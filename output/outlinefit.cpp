@@ -514,7 +514,6 @@ class PolygonIndex
 public:
     void build(const std::vector<Vec> &points)
     {
-        m_points = &points;
         const std::size_t n = points.size();
         m_minY = Infinity;
         double maxY = -Infinity;
@@ -579,7 +578,6 @@ private:
         return k >= m_bands - 1 ? m_bands - 1 : (k > 0 ? int(k) : 0);
     }
 
-    const std::vector<Vec> *m_points = nullptr;
     double m_minY = 0;
     double m_perBand = 1;
     int m_bands = 1;

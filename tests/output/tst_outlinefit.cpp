@@ -177,6 +177,13 @@ QString broken(const SegmentList &original, const OutlineFit &fit, int maxSegmen
         area += fitted[i].x() * fitted[(i + 1) % fitted.size()].y() - fitted[(i + 1) % fitted.size()].x() * fitted[i].y();
     if (!(area < 0))
         return QStringLiteral("not clockwise");
+    // The model agrees, where it reads lines the short way (it takes 180 degrees the long way
+    // round) and the outline is wide enough for its arc-second sums.
+    const bool wraps = std::any_of(s.begin(), s.end(), [](const SegmentPtr &x) {
+        return std::abs(int64_t(x->endPoint().lon) - x->startPoint().lon) > Mas::Half;
+    });
+    if (!wraps && orientation(s) < 0)
+        return QStringLiteral("counter-clockwise to the model");
     if (const QString meet = crossing(fitted); !meet.isEmpty())
         return meet;
     // Every 100 m of the original inside the fit, or every 100 m of the fit inside the original.
