@@ -2,6 +2,7 @@
 
 #include "model/airspace.h"
 #include "output/longlines.h"
+#include "output/outlinefit.h"
 
 #include <QChar>
 #include <QHashFunctions>
@@ -74,20 +75,56 @@ void putRecord(const QStringList &record, QByteArray &bytes)
     bytes.truncate(out - bytes.constData());
 }
 
+namespace {
+
+// An outline beyond the limit, fitted into it: outwards, so that the pilot is warned a
+// little early and never late, or inwards for a wave window, an area the pilot may use.
+// A faulty airspace stays faulty: fitting never hides a definition error.
+void fitRecord(const Airspace &airspace, const RecordOptions &options, Record &record)
+{
+    if (airspace.hasDefinitionError()) {
+        record.kind = Record::Faulty;
+        return;
+    }
+    const FitSide side = airspace.airspaceClass() == WaveWindow ? FitSide::Inside : FitSide::Outside;
+    const OutlineFit fit = fitOutline(airspace.segments(), MaxSegments, side);
+    if (fit.segments.empty())
+        return;   // over the limit, as without fitting
+    const QStringList lines = deviceRecord(airspace, fit.segments, options.warningDistanceCm);
+    if (lines.size() == 1) {
+        record.kind = Record::Faulty;
+        return;
+    }
+    putRecord(lines, record.bytes);
+    record.kind = Record::Fitted;
+    record.fittedSegmentCount = int(fit.segments.size());
+    record.fittedDistanceCm = fit.largestDistanceCm;
+    if (options.keepOutline) {
+        record.outline = splitLongLines(fit.segments);
+        record.original = airspace.segments();
+    }
+}
+
+} // namespace
+
 Record makeRecord(Airspace &airspace, const RecordOptions &options)
 {
     Record record;
     if (options.closeOutline && !airspace.isClosed())
         airspace.closeOutline();
     record.segmentCount = airspace.segmentCount();
+    if (!airspace.isFinished())
+        airspace.finishDefinition();
     if (record.segmentCount > MaxSegments) {
         record.kind = Record::OverLimit;
-    } else if (const QStringList lines = airspace.deviceRecord(options.warningDistanceCm); lines.size() == 1) {
+        if (options.fitLongOutline)
+            fitRecord(airspace, options, record);
+    } else if (const QStringList lines = deviceRecord(airspace, options.warningDistanceCm); lines.size() == 1) {
         record.kind = Record::Faulty;
     } else {
         putRecord(lines, record.bytes);
     }
-    if (options.keepOutline)
+    if (options.keepOutline && record.outline.empty())
         record.outline = record.kind == Record::Written ? splitLongLines(airspace.segments()) : airspace.segments();
     return record;
 }

@@ -1,0 +1,2137 @@
+#include "output/outlinefit.h"
+
+#include "model/geometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <set>
+#include <vector>
+
+// Results must not depend on the compiler fusing a multiplication into an addition.
+#if defined(__clang__)
+#pragma STDC FP_CONTRACT OFF
+#endif
+
+namespace {
+
+// All geometry runs in a flat frame in metres around the outline. Straight lines are straight
+// in longitude and latitude, so the frame is an affine map of those: containment and crossings
+// are the same in both, only lengths are approximate far from the frame's middle latitude.
+constexpr double CmPerMas = 3.0887479;   // the model's ratio, 30,887,479 / 10,000,000
+constexpr double MetresPerMas = CmPerMas / 100.0;
+// New edges keep this distance (m) from every other edge, well above what rounding corners to
+// whole milli-arc-seconds (about 2 cm) can move them, so that the written outline cannot cross.
+constexpr double Clearance = 0.1;
+// An arc takes part as a polyline on its outer side, at most this far (m) from the arc.
+constexpr double ArcTolerance = 0.5;
+constexpr int MaxArcSteps = 720;
+constexpr std::size_t MaxArcPoints = 40000;   // for all arcs of an outline together
+// How far (m) rounding a corner to whole milli-arc-seconds can move an edge, at most.
+constexpr double RoundingSlack = 0.05;
+// What the final check accepts (m) between the written outline and the original.
+constexpr double CheckTolerance = 1.0;
+// Points closer than this (m) count as touching.
+constexpr double Touch = 1e-6;
+// Outlines that span more longitude than this (some 300 degrees) are not laid flat.
+constexpr int64_t MaxSpanMas = int64_t(1) << 30;
+constexpr double Infinity = std::numeric_limits<double>::infinity();
+constexpr double TableScale = 2147483648.0;   // sinMas and cosMas give values times 2^31
+constexpr double MasPerRadian = 648000000.0 / 3.14159265358979323846;
+
+struct Vec {
+    double x = 0;
+    double y = 0;
+};
+inline Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y}; }
+inline Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y}; }
+inline Vec operator*(Vec a, double s) { return {a.x * s, a.y * s}; }
+inline bool operator==(Vec a, Vec b) { return a.x == b.x && a.y == b.y; }
+inline double cross(Vec a, Vec b) { return a.x * b.y - a.y * b.x; }
+inline double dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y; }
+inline double length(Vec a) { return std::sqrt(dot(a, a)); }
+
+double pointSegmentDistance(Vec p, Vec a, Vec b)
+{
+    const Vec ab = b - a;
+    const double l2 = dot(ab, ab);
+    const double t = l2 > 0 ? std::clamp(dot(p - a, ab) / l2, 0.0, 1.0) : 0.0;
+    return length(p - (a + ab * t));
+}
+
+bool segmentsCross(Vec a, Vec b, Vec c, Vec d)
+{
+    const double d1 = cross(b - a, c - a), d2 = cross(b - a, d - a);
+    const double d3 = cross(d - c, a - c), d4 = cross(d - c, b - c);
+    return ((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0));
+}
+
+double segmentDistance(Vec a, Vec b, Vec c, Vec d)
+{
+    if (segmentsCross(a, b, c, d))
+        return 0;
+    return std::min(std::min(pointSegmentDistance(a, c, d), pointSegmentDistance(b, c, d)),
+                    std::min(pointSegmentDistance(c, a, b), pointSegmentDistance(d, a, b)));
+}
+
+// False when segments a-b and c-d are certainly farther apart than margin: their boxes are, or
+// one lies wholly on one side of the other's line.
+bool mayTouch(Vec a, Vec b, Vec c, Vec d, double margin)
+{
+    if (std::max(a.x, b.x) + margin < std::min(c.x, d.x) || std::max(c.x, d.x) + margin < std::min(a.x, b.x)
+        || std::max(a.y, b.y) + margin < std::min(c.y, d.y) || std::max(c.y, d.y) + margin < std::min(a.y, b.y))
+        return false;
+    const auto apart = [margin](Vec p, Vec q, Vec u, Vec v) {
+        const Vec r = q - p;
+        const double limit = margin * margin * dot(r, r);
+        const double s1 = cross(r, u - p), s2 = cross(r, v - p);
+        return ((s1 > 0 && s2 > 0) || (s1 < 0 && s2 < 0)) && s1 * s1 > limit && s2 * s2 > limit;
+    };
+    return !apart(a, b, c, d) && !apart(c, d, a, b);
+}
+
+// True when p lies in the closed triangle a, b, c (either orientation).
+bool inClosedTriangle(Vec p, Vec a, Vec b, Vec c)
+{
+    const double d1 = cross(b - a, p - a), d2 = cross(c - b, p - b), d3 = cross(a - c, p - c);
+    const bool hasNegative = d1 < 0 || d2 < 0 || d3 < 0;
+    const bool hasPositive = d1 > 0 || d2 > 0 || d3 > 0;
+    return !(hasNegative && hasPositive);
+}
+
+int64_t wrapDelta(int64_t delta)
+{
+    delta %= Mas::FullTurn;
+    if (delta >= Mas::Half)
+        delta -= Mas::FullTurn;
+    else if (delta < -Mas::Half)
+        delta += Mas::FullTurn;
+    return delta;
+}
+
+double sine(int64_t angle)
+{
+    return sinMas(int32_t(wrapDelta(angle))) / TableScale;
+}
+
+double cosine(int64_t angle)
+{
+    return cosMas(int32_t(wrapDelta(angle))) / TableScale;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Uniform grids.
+
+struct GridShape {
+    double x0 = 0;
+    double y0 = 0;
+    double cell = 1;
+    double perCell = 1;   // 1 / cell
+    int nx = 1;
+    int ny = 1;
+
+    // Cells about `preferred` wide, between one and four per item over the box.
+    void setUp(double minX, double minY, double maxX, double maxY, std::size_t items, double preferred)
+    {
+        const double width = std::max(maxX - minX, 1e-3), height = std::max(maxY - minY, 1e-3);
+        const double wanted = double(std::max<std::size_t>(items, 1));
+        const auto sizeFor = [&](double count) {
+            // Thin boxes: no more cells along the long side than that count either.
+            return std::max(std::max(std::sqrt(width * height / count), std::max(width, height) / count), 1e-3);
+        };
+        cell = std::max(std::min(sizeFor(wanted), preferred), sizeFor(4 * wanted));
+        nx = int(std::min(width / cell, 4096.0)) + 1;
+        ny = int(std::min(height / cell, 4096.0)) + 1;
+        cell = std::max(width / nx, height / ny) * (1 + 1e-9);
+        perCell = 1 / cell;
+        x0 = minX;
+        y0 = minY;
+    }
+    int column(double x) const
+    {
+        const double c = (x - x0) * perCell;
+        return c >= nx - 1 ? nx - 1 : (c > 0 ? int(c) : 0);   // also NaN to 0
+    }
+    int row(double y) const
+    {
+        const double r = (y - y0) * perCell;
+        return r >= ny - 1 ? ny - 1 : (r > 0 ? int(r) : 0);
+    }
+    // Every cell that a segment, widened by margin, touches. Border cells stand for
+    // everything beyond them.
+    template <typename F>
+    void cells(Vec a, Vec b, double margin, F visit) const
+    {
+        const int c0 = column(std::min(a.x, b.x) - margin), c1 = column(std::max(a.x, b.x) + margin);
+        if (c0 == c1) {
+            // Most edges are shorter than a cell.
+            const int r0 = row(std::min(a.y, b.y) - margin), r1 = row(std::max(a.y, b.y) + margin);
+            for (int r = r0; r <= r1; ++r)
+                visit(r * nx + c0);
+            return;
+        }
+        const double dx = b.x - a.x, dy = b.y - a.y;
+        for (int c = c0; c <= c1; ++c) {
+            double ylo, yhi;
+            const double xl = c == 0 ? -Infinity : x0 + c * cell - margin;
+            const double xr = c == nx - 1 ? Infinity : x0 + (c + 1) * cell + margin;
+            if (std::abs(dx) < 1e-12) {
+                ylo = std::min(a.y, b.y);
+                yhi = std::max(a.y, b.y);
+            } else {
+                double t0 = (xl - a.x) / dx, t1 = (xr - a.x) / dx;
+                if (t0 > t1)
+                    std::swap(t0, t1);
+                t0 = std::max(t0, 0.0);
+                t1 = std::min(t1, 1.0);
+                if (t0 > t1)
+                    continue;
+                ylo = std::min(a.y + dy * t0, a.y + dy * t1);
+                yhi = std::max(a.y + dy * t0, a.y + dy * t1);
+            }
+            const int r0 = row(ylo - margin), r1 = row(yhi + margin);
+            for (int r = r0; r <= r1; ++r)
+                visit(r * nx + c);
+        }
+    }
+};
+
+class SegmentGrid;
+
+// Edges that come and go, each known by the node it starts at and that node's stamp. The
+// edges of the outline as given may come from a fixed grid of them, with stamp 0.
+class EdgeGrid
+{
+public:
+    void setUp(const GridShape &shape, const SegmentGrid *base)
+    {
+        m_shape = shape;
+        m_base = base;
+        m_head.assign(std::size_t(shape.nx) * std::size_t(shape.ny), -1);
+        m_entries.clear();
+    }
+    void insert(int edge, uint32_t stamp, Vec a, Vec b)
+    {
+        m_shape.cells(a, b, 0.0, [&](int cell) {
+            m_entries.push_back({edge, stamp, m_head[std::size_t(cell)]});
+            m_head[std::size_t(cell)] = int(m_entries.size()) - 1;
+        });
+    }
+    // Calls visit(edge) for the current edges in the cells near a-b until it returns false;
+    // entries of edges that are gone are dropped on the way.
+    template <typename Current, typename Visit>
+    bool visit(Vec a, Vec b, double margin, Current current, Visit visitEdge)
+    {
+        bool goOn = true;
+        m_shape.cells(a, b, margin, [&](int cell) {
+            if (!goOn)
+                return;
+            if (m_base)
+                goOn = visitBase(std::size_t(cell), current, visitEdge);
+            if (!goOn)
+                return;
+            int *link = &m_head[std::size_t(cell)];
+            while (*link >= 0) {
+                Entry &entry = m_entries[std::size_t(*link)];
+                if (!current(entry.edge, entry.stamp)) {
+                    *link = entry.next;
+                    continue;
+                }
+                if (!visitEdge(entry.edge)) {
+                    goOn = false;
+                    return;
+                }
+                link = &entry.next;
+            }
+        });
+        return goOn;
+    }
+
+private:
+    template <typename Current, typename Visit>
+    bool visitBase(std::size_t cell, Current current, Visit visitEdge) const;
+
+    struct Entry {
+        int edge;
+        uint32_t stamp;
+        int next;
+    };
+    GridShape m_shape;
+    const SegmentGrid *m_base = nullptr;
+    std::vector<int> m_head;
+    std::vector<Entry> m_entries;
+};
+
+// The edges of a fixed closed polyline by grid cell.
+class SegmentGrid
+{
+public:
+    void build(const std::vector<Vec> &points)
+    {
+        m_points = &points;
+        const std::size_t n = points.size();
+        double minX = Infinity, minY = Infinity, maxX = -Infinity, maxY = -Infinity;
+        m_lengths.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const Vec p = points[i];
+            minX = std::min(minX, p.x);
+            minY = std::min(minY, p.y);
+            maxX = std::max(maxX, p.x);
+            maxY = std::max(maxY, p.y);
+            m_lengths[i] = dot(points[i + 1 == n ? 0 : i + 1] - p, points[i + 1 == n ? 0 : i + 1] - p);
+        }
+        // Cells about twice as wide as the middle edge (of some evenly spread ones): a few long
+        // edges (joining lines, a border straight across) do not crowd the dense parts' cells.
+        const std::size_t step = std::max<std::size_t>(n / 63, 1);
+        std::size_t sampled = 0;
+        for (std::size_t i = 0; i < n; i += step)
+            m_lengths[sampled++] = m_lengths[i];
+        std::nth_element(m_lengths.begin(), m_lengths.begin() + std::ptrdiff_t(sampled / 2), m_lengths.begin() + std::ptrdiff_t(sampled));
+        m_shape.setUp(minX, minY, maxX, maxY, n, n > 0 ? 2 * std::sqrt(m_lengths[sampled / 2]) : 1.0);
+        const std::size_t cells = std::size_t(m_shape.nx) * std::size_t(m_shape.ny);
+        m_start.assign(cells + 1, 0);
+        // Edges count in every cell they come within Touch of, so that touching edges share one.
+        // Most edges lie in a single cell, which is remembered for the second pass.
+        m_single.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const Vec a = points[i], b = points[i + 1 == n ? 0 : i + 1];
+            const int c0 = m_shape.column(std::min(a.x, b.x) - Touch), c1 = m_shape.column(std::max(a.x, b.x) + Touch);
+            const int r0 = m_shape.row(std::min(a.y, b.y) - Touch), r1 = m_shape.row(std::max(a.y, b.y) + Touch);
+            if (c0 == c1 && r0 == r1) {
+                m_single[i] = r0 * m_shape.nx + c0;
+                ++m_start[std::size_t(m_single[i]) + 1];
+            } else {
+                m_single[i] = -1;
+                m_shape.cells(a, b, Touch, [&](int cell) { ++m_start[std::size_t(cell) + 1]; });
+            }
+        }
+        for (std::size_t c = 0; c < cells; ++c)
+            m_start[c + 1] += m_start[c];
+        m_items.resize(std::size_t(m_start[cells]));
+        m_fill.assign(m_start.begin(), m_start.end() - 1);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (m_single[i] >= 0) {
+                m_items[std::size_t(m_fill[std::size_t(m_single[i])]++)] = int(i);
+                continue;
+            }
+            m_shape.cells(points[i], points[i + 1 == n ? 0 : i + 1], Touch,
+                          [&](int cell) { m_items[std::size_t(m_fill[std::size_t(cell)]++)] = int(i); });
+        }
+    }
+
+    const std::vector<Vec> &points() const { return *m_points; }
+    const GridShape &shape() const { return m_shape; }
+    Vec start(int edge) const { return (*m_points)[std::size_t(edge)]; }
+    Vec end(int edge) const { return (*m_points)[(std::size_t(edge) + 1) % m_points->size()]; }
+
+    // Calls visit(edge) for every edge listed in a cell (edges in several cells repeat).
+    template <typename F>
+    void inCell(std::size_t cell, F visit) const
+    {
+        for (int k = m_start[cell]; k < m_start[cell + 1]; ++k)
+            visit(m_items[std::size_t(k)]);
+    }
+    std::size_t cellCount() const { return m_start.size() - 1; }
+    // Calls visit(i, j), i < j, for every two edges listed in the same cell.
+    template <typename F>
+    void pairsInCell(std::size_t cell, F visit) const
+    {
+        for (int k = m_start[cell]; k < m_start[cell + 1]; ++k) {
+            for (int l = k + 1; l < m_start[cell + 1]; ++l) {
+                const int x = m_items[std::size_t(k)], y = m_items[std::size_t(l)];
+                visit(std::min(x, y), std::max(x, y));
+            }
+        }
+    }
+
+private:
+    const std::vector<Vec> *m_points = nullptr;
+    GridShape m_shape;
+    std::vector<int> m_start;
+    std::vector<int> m_items;
+    std::vector<int> m_fill;
+    std::vector<int> m_single;
+    std::vector<double> m_lengths;
+};
+
+template <typename Current, typename Visit>
+bool EdgeGrid::visitBase(std::size_t cell, Current current, Visit visitEdge) const
+{
+    bool goOn = true;
+    m_base->inCell(cell, [&](int edge) {
+        if (goOn && current(edge, 0u))
+            goOn = visitEdge(edge);
+    });
+    return goOn;
+}
+
+// The nearest edge of a fixed closed polyline.
+class NearestIndex
+{
+public:
+    struct Hit {
+        double distance = Infinity;
+        int edge = -1;
+    };
+
+    void build(const std::vector<Vec> &points) { m_grid.build(points); }
+    const SegmentGrid &grid() const { return m_grid; }
+
+    double edgeDistance(Vec p, int edge) const
+    {
+        return pointSegmentDistance(p, m_grid.start(edge), m_grid.end(edge));
+    }
+
+    Hit nearest(Vec p) const
+    {
+        Hit best;
+        const GridShape &g = m_grid.shape();
+        const int cx = g.column(p.x), cy = g.row(p.y);
+        const auto look = [&](int x, int y) {
+            m_grid.inCell(std::size_t(y) * std::size_t(g.nx) + std::size_t(x), [&](int edge) {
+                const double d = edgeDistance(p, edge);
+                if (d < best.distance || (d == best.distance && edge < best.edge))
+                    best = {d, edge};
+            });
+        };
+        // Square rings of cells around p's cell, as far as the grid goes.
+        for (int ring = 0;; ++ring) {
+            const int xa = cx - ring, xb = cx + ring, ya = cy - ring, yb = cy + ring;
+            const int left = std::max(xa, 0), right = std::min(xb, g.nx - 1);
+            for (int y = std::max(ya, 0); y <= std::min(yb, g.ny - 1); ++y) {
+                if (y == ya || y == yb) {
+                    for (int x = left; x <= right; ++x)
+                        look(x, y);
+                    continue;
+                }
+                if (xa >= 0)
+                    look(xa, y);
+                if (xb < g.nx && xb != xa)
+                    look(xb, y);
+            }
+            // Cells not yet seen lie beyond the open sides of the block around p's cell.
+            double bound = Infinity;
+            if (xa > 0)
+                bound = std::min(bound, std::max(0.0, p.x - (g.x0 + xa * g.cell)));
+            if (xb < g.nx - 1)
+                bound = std::min(bound, std::max(0.0, g.x0 + (xb + 1) * g.cell - p.x));
+            if (ya > 0)
+                bound = std::min(bound, std::max(0.0, p.y - (g.y0 + ya * g.cell)));
+            if (yb < g.ny - 1)
+                bound = std::min(bound, std::max(0.0, g.y0 + (yb + 1) * g.cell - p.y));
+            if (best.distance <= bound || bound == Infinity)
+                return best;
+        }
+    }
+
+    // The largest distance of a point of segment a-b from the polyline, or `floor` when that
+    // is larger. The distance along the segment is the lower envelope of the distances to
+    // single edges, each convex: between two points with the same nearest edge it stays below
+    // the larger end, and between two with different nearest edges below where those two
+    // meet. Only where a third edge is nearer there is the piece split. Pieces that cannot
+    // reach above the floor (the distance changes no faster than the way along) are skipped.
+    double segmentHausdorff(Vec a, Vec b, double floor) const
+    {
+        const Vec d = b - a;
+        const double len = length(d);
+        const Sample first{0.0, nearest(a)}, last{1.0, nearest(b)};
+        double best = std::max(floor, std::max(first.hit.distance, last.hit.distance));
+        if (len == 0)
+            return best;
+        std::vector<std::pair<Sample, Sample>> &work = m_work;
+        work.assign(1, {first, last});
+        for (int budget = 400; !work.empty();) {
+            const auto [s, e] = work.back();
+            work.pop_back();
+            const double span = (e.t - s.t) * len;
+            if (s.hit.edge == e.hit.edge || 0.5 * (s.hit.distance + e.hit.distance + span) <= best)
+                continue;
+            if (--budget <= 0) {
+                best = 0.5 * (s.hit.distance + e.hit.distance + span);
+                continue;
+            }
+            const auto gap = [&](double t) {
+                const Vec q = a + d * t;
+                return edgeDistance(q, s.hit.edge) - edgeDistance(q, e.hit.edge);
+            };
+            // Where the two distances meet: false position with the Illinois step, which
+            // narrows the bracket from both sides; plain halving when that stalls.
+            double lo = s.t, hi = e.t, gapLo = gap(lo), gapHi = gap(hi);
+            const double precision = std::max(0.05, 0.005 * best);
+            for (int side = 0, step = 0; (hi - lo) * len > precision && step < 100; ++step) {
+                double t = 0.5 * (lo + hi);
+                if (step % 4 != 3 && gapHi - gapLo > 0)
+                    t = std::clamp((lo * gapHi - hi * gapLo) / (gapHi - gapLo), lo, hi);
+                // Keep the step inside the bracket, away from its ends.
+                const double margin = std::min(0.25 * (hi - lo), 0.5 * precision / len);
+                t = std::clamp(t, lo + margin, hi - margin);
+                const double g = gap(t);
+                if (g <= 0) {
+                    lo = t;
+                    gapLo = g;
+                    if (side == -1)
+                        gapHi *= 0.5;
+                    side = -1;
+                } else {
+                    hi = t;
+                    gapHi = g;
+                    if (side == 1)
+                        gapLo *= 0.5;
+                    side = 1;
+                }
+            }
+            const double t = 0.5 * (lo + hi);
+            const Vec q = a + d * t;
+            const double meet = std::min(edgeDistance(q, s.hit.edge), edgeDistance(q, e.hit.edge)) + 0.5 * (hi - lo) * len;
+            if (meet <= best)
+                continue;
+            const Hit here = nearest(q);
+            if (here.edge == s.hit.edge || here.edge == e.hit.edge || here.distance >= meet - precision) {
+                best = meet;
+                continue;
+            }
+            best = std::max(best, here.distance);
+            const Sample middle{t, here};
+            work.push_back({s, middle});
+            work.push_back({middle, e});
+        }
+        return best;
+    }
+
+private:
+    SegmentGrid m_grid;
+    struct Sample {
+        double t;
+        Hit hit;
+    };
+    mutable std::vector<std::pair<Sample, Sample>> m_work;
+};
+
+// Point in polygon for many points: the polygon's edges sorted into horizontal bands.
+class PolygonIndex
+{
+public:
+    void build(const std::vector<Vec> &points)
+    {
+        const std::size_t n = points.size();
+        m_minY = Infinity;
+        double maxY = -Infinity;
+        for (const Vec &p : points) {
+            m_minY = std::min(m_minY, p.y);
+            maxY = std::max(maxY, p.y);
+        }
+        m_bands = int(std::clamp<std::size_t>(n, 1, 8192));
+        m_perBand = 1 / (std::max((maxY - m_minY) / m_bands, 1e-9) * (1 + 1e-9));
+        m_start.assign(std::size_t(m_bands) + 1, 0);
+        const auto bands = [&](std::size_t i, auto each) {
+            const Vec a = points[i], b = points[(i + 1) % n];
+            const int lo = band(std::min(a.y, b.y)), hi = band(std::max(a.y, b.y));
+            for (int k = lo; k <= hi; ++k)
+                each(k);
+        };
+        for (std::size_t i = 0; i < n; ++i)
+            bands(i, [&](int k) { ++m_start[std::size_t(k) + 1]; });
+        for (int k = 0; k < m_bands; ++k)
+            m_start[std::size_t(k) + 1] += m_start[std::size_t(k)];
+        m_items.assign(std::size_t(m_start.back()), Item());
+        m_fill.assign(m_start.begin(), m_start.end() - 1);
+        for (std::size_t i = 0; i < n; ++i) {
+            const Vec a = points[i], b = points[(i + 1) % n];
+            const Item item{a, b, a.y != b.y ? (b.x - a.x) / (b.y - a.y) : 0.0};
+            bands(i, [&](int k) { m_items[std::size_t(m_fill[std::size_t(k)]++)] = item; });
+        }
+    }
+
+    // Inside, or within tolerance of the boundary.
+    bool covers(Vec p, double tolerance) const
+    {
+        const int k = band(p.y);
+        bool inside = false;
+        for (int j = m_start[std::size_t(k)]; j < m_start[std::size_t(k) + 1]; ++j) {
+            const Item &item = m_items[std::size_t(j)];
+            if ((item.a.y > p.y) != (item.b.y > p.y) && item.a.x + (p.y - item.a.y) * item.slope > p.x)
+                inside = !inside;
+        }
+        if (inside)
+            return true;
+        // An edge within the tolerance reaches into the bands of that height around p.
+        const int last = band(p.y + tolerance);
+        for (int b = band(p.y - tolerance); b <= last; ++b) {
+            for (int j = m_start[std::size_t(b)]; j < m_start[std::size_t(b) + 1]; ++j) {
+                const Item &item = m_items[std::size_t(j)];
+                if (pointSegmentDistance(p, item.a, item.b) <= tolerance)
+                    return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    struct Item {
+        Vec a, b;
+        double slope;   // dx / dy
+    };
+    int band(double y) const
+    {
+        const double k = (y - m_minY) * m_perBand;
+        return k >= m_bands - 1 ? m_bands - 1 : (k > 0 ? int(k) : 0);
+    }
+
+    double m_minY = 0;
+    double m_perBand = 1;
+    int m_bands = 1;
+    std::vector<int> m_start;
+    std::vector<Item> m_items;
+    std::vector<int> m_fill;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The outline as a closed polyline.
+
+// One element of the outline: a straight line or an arc, in whole units with longitudes
+// continued across 180 degrees.
+struct Element {
+    int64_t from[2] = {0, 0};
+    int64_t to[2] = {0, 0};
+    GeoPoint rawFrom;
+    GeoPoint rawTo;
+    int segment = -1;   // an arc or circle of the input, else -1
+    int64_t centre[2] = {0, 0};
+    double radiusCm = 0;
+    int64_t startAngle = 0;
+    int64_t sweep = 0;   // signed: positive clockwise
+
+    void reverse()
+    {
+        std::swap(from[0], to[0]);
+        std::swap(from[1], to[1]);
+        std::swap(rawFrom, rawTo);
+        if (segment >= 0) {
+            startAngle += sweep;
+            sweep = -sweep;
+        }
+    }
+};
+
+struct Vertex {
+    Vec p;
+    GeoPoint raw;          // the given point, for points of the input
+    bool exact = false;    // a point of the input
+    bool locked = false;   // on an arc that is kept
+    int arc = -1;          // the kept arc whose stand-in edge starts here
+    double offset = 0;     // how far (m) it was moved off the original outline
+};
+
+struct Frame {
+    int64_t lon0 = 0;
+    int64_t lat0 = 0;
+    double sx = MetresPerMas;
+    double sy = MetresPerMas;
+
+    Vec toPlane(double lon, double lat) const { return {(lon - double(lon0)) * sx, (lat - double(lat0)) * sy}; }
+    Vec toPlane(const int64_t point[2]) const { return toPlane(double(point[0]), double(point[1])); }
+    // Whole units, longitude brought back into [-180, 180) degrees; false when out of range.
+    bool toGeo(Vec p, GeoPoint &out) const
+    {
+        const double lon = std::round(p.x / sx), lat = std::round(p.y / sy);
+        if (!std::isfinite(lon) || !std::isfinite(lat) || std::abs(lon) > 4e9 || std::abs(lat) > 2e9)
+            return false;
+        const int64_t wrapped = wrapDelta(lon0 + int64_t(lon));
+        const int64_t latitude = lat0 + int64_t(lat);
+        if (latitude < std::numeric_limits<int32_t>::min() || latitude > std::numeric_limits<int32_t>::max())
+            return false;
+        out = GeoPoint(int32_t(wrapped), int32_t(latitude));
+        return true;
+    }
+};
+
+// Reads the input into elements; false for an outline that cannot be laid flat.
+bool readElements(const SegmentList &outline, std::vector<Element> &elements)
+{
+    bool started = false;
+    int64_t current[2] = {0, 0}, first[2] = {0, 0};
+    GeoPoint currentRaw, firstRaw;
+    const auto stepTo = [&](GeoPoint p, int64_t out[2]) {
+        out[0] = current[0] + wrapDelta(int64_t(p.lon) - currentRaw.lon);
+        out[1] = p.lat;
+    };
+    const auto addLine = [&](GeoPoint to) {
+        Element line;
+        line.from[0] = current[0];
+        line.from[1] = current[1];
+        line.rawFrom = currentRaw;
+        stepTo(to, line.to);
+        line.rawTo = to;
+        if (line.from[0] != line.to[0] || line.from[1] != line.to[1])
+            elements.push_back(line);
+        current[0] = line.to[0];
+        current[1] = line.to[1];
+        currentRaw = to;
+    };
+    for (std::size_t i = 0; i < outline.size(); ++i) {
+        const AirspaceSegment *segment = outline[i].get();
+        if (!segment)
+            continue;
+        const GeoPoint start = segment->startPoint(), end = segment->endPoint();
+        if (!started) {
+            started = true;
+            current[0] = first[0] = start.lon;
+            current[1] = first[1] = start.lat;
+            currentRaw = firstRaw = start;
+        } else if (start != currentRaw) {
+            addLine(start);
+        }
+        if (segment->kind() == Line) {
+            addLine(end);
+            continue;
+        }
+        Element arc;
+        arc.segment = int(i);
+        arc.from[0] = current[0];
+        arc.from[1] = current[1];
+        arc.rawFrom = currentRaw;
+        stepTo(end, arc.to);
+        arc.rawTo = end;
+        const GeoPoint centre = segment->centrePoint();
+        arc.centre[0] = current[0] + wrapDelta(int64_t(centre.lon) - currentRaw.lon);
+        arc.centre[1] = centre.lat;
+        arc.radiusCm = double(segment->radius());
+        int64_t s = segment->startAngle() % Mas::FullTurn, e = segment->endAngle() % Mas::FullTurn;
+        s += s < 0 ? Mas::FullTurn : 0;
+        e += e < 0 ? Mas::FullTurn : 0;
+        // Equal angles sweep a whole turn, as in the winding of the model.
+        if (segment->isClockwise())
+            arc.sweep = e > s ? e - s : e - s + Mas::FullTurn;
+        else
+            arc.sweep = e < s ? e - s : e - s - Mas::FullTurn;
+        arc.startAngle = s;
+        elements.push_back(arc);
+        current[0] = arc.to[0];
+        current[1] = arc.to[1];
+        currentRaw = end;
+    }
+    if (!started)
+        return false;
+    if (currentRaw != firstRaw)
+        addLine(firstRaw);
+    // An outline around a pole does not close in continued longitudes.
+    return current[0] == first[0] && current[1] == first[1];
+}
+
+// A point of an arc as the model's destination function places it.
+Vec arcPoint(const Frame &frame, const Element &arc, int64_t bearing)
+{
+    const double dLat = arc.radiusCm * cosine(bearing) / CmPerMas;
+    const double lat = double(arc.centre[1]) + dLat;
+    const double meanLat = std::clamp(0.5 * (double(arc.centre[1]) + lat), -double(Mas::Quarter), double(Mas::Quarter));
+    const double east = cosine(int64_t(meanLat));
+    const double dLon = east > 1e-9 ? arc.radiusCm * sine(bearing) / (CmPerMas * east) : 0.0;
+    return frame.toPlane(double(arc.centre[0]) + dLon, lat);
+}
+
+// The outline as a polyline in the working direction, with each arc replaced by a polyline on
+// the side to which the outline may grow (its left): corners of tangents around an arc that
+// turns right, chords inside one that turns left.
+struct Polyline {
+    std::vector<Vertex> vertices;
+    std::vector<int> arcSegments;   // input index of each kept arc
+    double arcOffset = 0;           // how far the arcs' polylines lie off the arcs at most (m)
+};
+
+// False for an arc whose ends do not lie on its circle where its angles say, which no
+// construction of the model makes and no drawing of it can be trusted for.
+bool addArcPolyline(const Frame &frame, const Element &arc, int arcId, int maxSteps, Polyline &line)
+{
+    const double radius = arc.radiusCm / 100.0;
+    const double slack = 10.0 + 1e-3 * radius;
+    if (length(arcPoint(frame, arc, arc.startAngle) - frame.toPlane(arc.from)) > slack
+        || length(arcPoint(frame, arc, arc.startAngle + arc.sweep) - frame.toPlane(arc.to)) > slack)
+        return false;
+    const double sweep = std::abs(double(arc.sweep));
+    const double stepLimit = std::min(std::sqrt(8.0 * ArcTolerance / std::max(radius, 1e-3)) * MasPerRadian,
+                                      5.0 * Mas::Degree);
+    const int steps = int(std::clamp(std::ceil(sweep / std::max(stepLimit, 1.0)), 1.0, double(maxSteps)));
+    const double stepRadians = sweep / steps / MasPerRadian;
+    line.arcOffset = std::max(line.arcOffset, radius * stepRadians * stepRadians / 8.0 * 1.01);
+    const bool outerSide = arc.sweep > 0;   // turning right: its left is the outer side
+    const auto bearing = [&](int k) { return arc.startAngle + (arc.sweep * k) / steps; };
+    const auto point = [&](int k) {
+        return k == 0 ? frame.toPlane(arc.from) : (k == steps ? frame.toPlane(arc.to) : arcPoint(frame, arc, bearing(k)));
+    };
+    const auto tangent = [&](int k) {
+        const int64_t h = std::max<int64_t>(int64_t(sweep / steps / 8), 1000) * (arc.sweep > 0 ? 1 : -1);
+        return arcPoint(frame, arc, bearing(k) + h) - arcPoint(frame, arc, bearing(k) - h);
+    };
+    Vertex start;
+    start.p = frame.toPlane(arc.from);
+    start.raw = arc.rawFrom;
+    start.exact = true;
+    start.locked = true;
+    start.arc = arcId;
+    line.vertices.push_back(start);
+    Vec previous = point(0), previousTangent = tangent(0);
+    for (int k = 1; k <= steps; ++k) {
+        const Vec here = point(k);
+        Vertex v;
+        v.locked = true;
+        v.arc = arcId;
+        if (outerSide) {
+            const Vec t = tangent(k);
+            const double den = cross(previousTangent, t);
+            v.p = std::abs(den) > 1e-12 * length(previousTangent) * length(t)
+                          ? previous + previousTangent * (cross(here - previous, t) / den)
+                          : (previous + here) * 0.5;
+            previousTangent = t;
+        } else {
+            if (k == steps)
+                break;
+            v.p = here;
+        }
+        line.vertices.push_back(v);
+        previous = here;
+    }
+    return true;
+}
+
+bool buildPolyline(const Frame &frame, const std::vector<Element> &elements, bool keepArcs, Polyline &line)
+{
+    // Many arcs share a limit on their points; the offset grows instead.
+    const std::size_t arcs = std::size_t(std::count_if(elements.begin(), elements.end(), [](const Element &e) { return e.segment >= 0; }));
+    const int maxSteps = int(std::clamp<std::size_t>(MaxArcPoints / std::max<std::size_t>(arcs, 1), 8, MaxArcSteps));
+    for (const Element &element : elements) {
+        if (element.segment >= 0 && keepArcs && element.radiusCm >= 100) {
+            const int arcId = int(line.arcSegments.size());
+            line.arcSegments.push_back(element.segment);
+            if (!addArcPolyline(frame, element, arcId, maxSteps, line))
+                return false;
+            continue;
+        }
+        if (element.segment >= 0) {
+            // An arc that is not kept still counts with its outer polyline.
+            Polyline loose;
+            if (!addArcPolyline(frame, element, 0, maxSteps, loose))
+                return false;
+            line.arcOffset = std::max(line.arcOffset, loose.arcOffset);
+            for (Vertex v : loose.vertices) {
+                v.locked = false;
+                v.arc = -1;
+                line.vertices.push_back(v);
+            }
+            continue;
+        }
+        Vertex v;
+        v.p = frame.toPlane(element.from);
+        v.raw = element.rawFrom;
+        v.exact = true;
+        line.vertices.push_back(v);
+    }
+    // The end of a kept arc is the start of the next element.
+    std::vector<Vertex> &vs = line.vertices;
+    for (std::size_t i = 0; i < vs.size(); ++i) {
+        if (vs[i].arc >= 0)
+            vs[(i + 1) % vs.size()].locked = true;
+    }
+    // Points repeated in a row (rounding at arc ends) would make zero-length edges.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < vs.size(); ++i) {
+        if (kept > 0 && vs[kept - 1].p == vs[i].p) {
+            vs[kept - 1].locked = vs[kept - 1].locked || vs[i].locked;
+            if (vs[kept - 1].arc < 0)
+                vs[kept - 1].arc = vs[i].arc;
+            continue;
+        }
+        if (kept != i)
+            vs[kept] = vs[i];
+        ++kept;
+    }
+    vs.resize(kept);
+    while (vs.size() > 1 && vs.back().p == vs.front().p) {
+        vs.front().locked = vs.front().locked || vs.back().locked;
+        vs.pop_back();
+    }
+    return vs.size() >= 3;
+}
+
+double signedArea(const std::vector<Vec> &points)
+{
+    double sum = 0;
+    for (std::size_t i = 0, n = points.size(); i < n; ++i)
+        sum += cross(points[i], points[(i + 1) % n]);
+    return 0.5 * sum;
+}
+
+// ---------------------------------------------------------------------------------------------
+// An outline that crosses or touches itself: the boundary of everything it encloses.
+
+// How far (m) the visits of a point where the boundary touches itself move apart.
+constexpr double PinchShift = 0.5;
+
+class UnionFind
+{
+public:
+    explicit UnionFind(std::size_t n) : m_parent(n)
+    {
+        for (std::size_t i = 0; i < n; ++i)
+            m_parent[i] = int(i);
+    }
+    int find(int i)
+    {
+        while (m_parent[std::size_t(i)] != i) {
+            m_parent[std::size_t(i)] = m_parent[std::size_t(m_parent[std::size_t(i)])];
+            i = m_parent[std::size_t(i)];
+        }
+        return i;
+    }
+    // The lower index stays the root, so that the result does not depend on the order of joins.
+    void join(int a, int b)
+    {
+        a = find(a);
+        b = find(b);
+        if (a != b)
+            m_parent[std::size_t(std::max(a, b))] = std::min(a, b);
+    }
+
+private:
+    std::vector<int> m_parent;
+};
+
+// Orders directions counter-clockwise, starting with `from` itself.
+bool turnsLessFrom(Vec from, Vec a, Vec b)
+{
+    const auto half = [&](Vec d) {
+        const double c = cross(from, d);
+        return c > 0 || (c == 0 && dot(from, d) > 0) ? 0 : 1;
+    };
+    const int ha = half(a), hb = half(b);
+    if (ha != hb)
+        return ha < hb;
+    return cross(a, b) > 0;
+}
+
+enum class Trace {
+    Clear,     // the outline neither crosses nor touches itself
+    Traced,    // replaced by the boundary of what it encloses
+    Tangled,   // so many contacts that working them out would take too long
+};
+
+// Replaces a crossing or touching outline by the boundary of the union of what it encloses,
+// walked with that union on the right. Kept arcs that do not survive whole lose their mark.
+Trace traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
+{
+    const int n = int(vs.size());
+    // A grid of the vertices' points may be given.
+    std::vector<Vec> ownPoints;
+    SegmentGrid local;
+    if (!given) {
+        ownPoints.reserve(vs.size());
+        for (const Vertex &v : vs)
+            ownPoints.push_back(v.p);
+        local.build(ownPoints);
+    }
+    const SegmentGrid &grid = given ? *given : local;
+    const std::vector<Vec> &points = grid.points();
+
+    struct Split {
+        int segment;
+        double t;
+        int node;
+    };
+    std::vector<Split> splits;
+    std::vector<std::pair<int, int>> joins;
+    std::vector<Vec> crossings;
+    const auto next = [&](int i) { return i + 1 == n ? 0 : i + 1; };
+    // Where endpoint `vertex` lies on segment `segment`, if it does.
+    const auto contact = [&](int vertex, int segment) {
+        const Vec p = points[std::size_t(vertex)], a = points[std::size_t(segment)], b = points[std::size_t(next(segment))];
+        if (vertex == segment || vertex == next(segment) || pointSegmentDistance(p, a, b) >= Touch)
+            return;
+        if (length(p - a) < Touch)
+            joins.push_back({vertex, segment});
+        else if (length(p - b) < Touch)
+            joins.push_back({vertex, next(segment)});
+        else
+            splits.push_back({segment, dot(p - a, b - a) / dot(b - a, b - a), vertex});
+    };
+    // Corners where the outline runs straight back along itself.
+    thread_local std::vector<char> folds;
+    folds.assign(vs.size(), 0);
+    for (int i = 0; i < n; ++i) {
+        const Vec shared = points[std::size_t(i)], p = points[std::size_t(i == 0 ? n - 1 : i - 1)], q = points[std::size_t(next(i))];
+        const double side = cross(p - shared, q - shared);
+        folds[std::size_t(i)] = dot(p - shared, q - shared) > 0
+                                && side * side <= Touch * Touch * std::max(dot(p - shared, p - shared), dot(q - shared, q - shared));
+    }
+    // Every pair of edges that share a grid cell; a pair in several cells counts once. An
+    // outline is a tangle when its edges meet far more often than an outline that follows a
+    // border can.
+    std::set<std::pair<int, int>> touching;
+    const std::size_t pairLimit = 256 * std::size_t(n) + 1000000, contactLimit = 4 * std::size_t(n) + 1000;
+    std::size_t pairs = 0;
+    for (std::size_t cell = 0, cells = grid.cellCount(); cell < cells; ++cell) {
+        if (pairs > pairLimit || splits.size() + joins.size() > contactLimit) {
+            return Trace::Tangled;
+        }
+        grid.pairsInCell(cell, [&](int i, int j) {
+            ++pairs;
+            const Vec a = points[std::size_t(i)], b = points[std::size_t(next(i))];
+            const Vec c = points[std::size_t(j)], d = points[std::size_t(next(j))];
+            // Neighbours meet at their shared end; elsewhere only when one runs back along the other.
+            if (j == next(i) || i == next(j)) {
+                if (!folds[std::size_t(j == next(i) ? j : i)])
+                    return;
+            } else if (!mayTouch(a, b, c, d, Touch)) {
+                return;
+            }
+            if (segmentDistance(a, b, c, d) >= Touch || !touching.insert({std::min(i, j), std::max(i, j)}).second)
+                return;
+            const std::size_t before = splits.size() + joins.size();
+            contact(j, i);
+            contact(next(j), i);
+            contact(i, j);
+            contact(next(i), j);
+            if (splits.size() + joins.size() != before || !segmentsCross(a, b, c, d))
+                return;
+            const Vec r = b - a, s = d - c;
+            const double den = cross(r, s);
+            const double t = cross(c - a, s) / den, u = cross(c - a, r) / den;
+            const int node = n + int(crossings.size());
+            crossings.push_back(a + r * t);
+            splits.push_back({i, t, node});
+            splits.push_back({j, u, node});
+        });
+    }
+    if (splits.empty() && joins.empty())
+        return Trace::Clear;
+
+    // Nodes: the vertices, then the crossings; crossings that (nearly) coincide are one node.
+    const int nodeCount = n + int(crossings.size());
+    const auto nodePoint = [&](int k) { return k < n ? points[std::size_t(k)] : crossings[std::size_t(k - n)]; };
+    UnionFind same{std::size_t(nodeCount)};
+    for (const auto &[x, y] : joins)
+        same.join(x, y);
+    std::vector<int> byPlace(static_cast<std::size_t>(nodeCount));
+    for (int k = 0; k < nodeCount; ++k)
+        byPlace[std::size_t(k)] = k;
+    std::sort(byPlace.begin(), byPlace.end(), [&](int x, int y) {
+        const Vec px = nodePoint(x), py = nodePoint(y);
+        return px.x < py.x || (px.x == py.x && (px.y < py.y || (px.y == py.y && x < y)));
+    });
+    for (std::size_t k = 0; k < byPlace.size(); ++k) {
+        for (std::size_t l = k + 1; l < byPlace.size() && nodePoint(byPlace[l]).x - nodePoint(byPlace[k]).x < Touch; ++l) {
+            if (std::abs(nodePoint(byPlace[l]).y - nodePoint(byPlace[k]).y) < Touch)
+                same.join(byPlace[k], byPlace[l]);
+        }
+    }
+
+    // The pieces of every segment between its splits become the edges of a plane graph.
+    std::sort(splits.begin(), splits.end(), [](const Split &x, const Split &y) {
+        return x.segment < y.segment || (x.segment == y.segment && (x.t < y.t || (x.t == y.t && x.node < y.node)));
+    });
+    std::vector<std::pair<int, int>> edges;
+    edges.reserve(std::size_t(n) + splits.size());
+    std::size_t k = 0;
+    for (int i = 0; i < n; ++i) {
+        int from = same.find(i);
+        const auto link = [&](int to) {
+            to = same.find(to);
+            if (to != from)
+                edges.push_back({std::min(from, to), std::max(from, to)});
+            from = to;
+        };
+        for (; k < splits.size() && splits[k].segment == i; ++k)
+            link(splits[k].node);
+        link(next(i));
+    }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    std::vector<int> start(std::size_t(nodeCount) + 1, 0), around(2 * edges.size());
+    for (const auto &[x, y] : edges) {
+        ++start[std::size_t(x) + 1];
+        ++start[std::size_t(y) + 1];
+    }
+    for (int m = 0; m < nodeCount; ++m)
+        start[std::size_t(m) + 1] += start[std::size_t(m)];
+    {
+        std::vector<int> fill(start.begin(), start.end() - 1);
+        for (const auto &[x, y] : edges) {
+            around[std::size_t(fill[std::size_t(x)]++)] = y;
+            around[std::size_t(fill[std::size_t(y)]++)] = x;
+        }
+    }
+    if (edges.empty()) {
+        return Trace::Tangled;
+    }
+
+    // Walk from the lowest of the leftmost nodes, always taking the leftmost way on: the
+    // unbounded side stays on the left.
+    int first = edges.front().first;
+    for (const auto &[x, y] : edges) {
+        for (int m : {x, y}) {
+            const Vec pm = nodePoint(m), pf = nodePoint(first);
+            if (pm.x < pf.x || (pm.x == pf.x && pm.y < pf.y))
+                first = m;
+        }
+    }
+    std::vector<int> walk;
+    int at = first;
+    Vec back{-1, 0};
+    int firstStep = -1;
+    for (std::size_t guard = 0; guard <= 2 * edges.size() + 2; ++guard) {
+        int chosen = -1;
+        Vec chosenDirection;
+        for (int m = start[std::size_t(at)]; m < start[std::size_t(at) + 1]; ++m) {
+            const int to = around[std::size_t(m)];
+            const Vec d = nodePoint(to) - nodePoint(at);
+            // The leftmost way on is the last one counter-clockwise from the way back.
+            if (chosen < 0 || turnsLessFrom(back, chosenDirection, d)) {
+                chosen = to;
+                chosenDirection = d;
+            }
+        }
+        if (chosen < 0) {
+            return Trace::Tangled;
+        }
+        if (at == first && chosen == firstStep)
+            break;
+        if (firstStep < 0)
+            firstStep = chosen;
+        walk.push_back(at);
+        back = nodePoint(at) - nodePoint(chosen);
+        at = chosen;
+    }
+    if (walk.size() < 3 || at != first) {
+        return Trace::Tangled;
+    }
+
+    // Vertices of the input keep what they carry; an arc stays only when all its pieces
+    // follow each other on the walk.
+    std::vector<int> place(static_cast<std::size_t>(n), -1);
+    for (std::size_t w = 0; w < walk.size(); ++w) {
+        if (walk[w] < n)
+            place[std::size_t(walk[w])] = place[std::size_t(walk[w])] == -1 ? int(w) : -2;
+    }
+    std::vector<bool> broken;
+    for (int i = 0; i < n; ++i) {
+        const int arc = vs[std::size_t(i)].arc;
+        if (arc < 0)
+            continue;
+        if (std::size_t(arc) >= broken.size())
+            broken.resize(std::size_t(arc) + 1, false);
+        const int here = place[std::size_t(i)], there = place[std::size_t(next(i))];
+        if (here < 0 || there < 0 || std::size_t(there) != (std::size_t(here) + 1) % walk.size())
+            broken[std::size_t(arc)] = true;
+    }
+    // Where the boundary touches itself, each visit moves a little into the empty corner on its
+    // left, which only adds to the enclosed area and keeps the visits apart.
+    std::vector<int> visits(static_cast<std::size_t>(nodeCount), 0);
+    for (int m : walk)
+        ++visits[std::size_t(m)];
+    std::vector<Vertex> traced;
+    traced.reserve(walk.size());
+    for (std::size_t w = 0; w < walk.size(); ++w) {
+        const int m = walk[w];
+        Vertex v;
+        if (m < n) {
+            v = vs[std::size_t(m)];
+            if (v.arc >= 0 && broken[std::size_t(v.arc)])
+                v.arc = -1;
+        } else {
+            v.p = nodePoint(m);
+        }
+        if (visits[std::size_t(m)] > 1) {
+            const Vec here = nodePoint(m);
+            const Vec toPrevious = nodePoint(walk[(w + walk.size() - 1) % walk.size()]) - here;
+            const Vec toNext = nodePoint(walk[(w + 1) % walk.size()]) - here;
+            const Vec ua = toPrevious * (1 / length(toPrevious)), ub = toNext * (1 / length(toNext));
+            // The bisector of the corner from the way on, counter-clockwise to the way back.
+            Vec into = ua + ub;
+            const double turn = cross(ub, ua);
+            if (length(into) < 1e-9)
+                into = turn == 0 && dot(ua, ub) > 0 ? ub * -1 : Vec{-ub.y, ub.x};
+            else if (turn < 0 || (turn == 0 && dot(ua, ub) > 0))
+                into = into * -1;
+            v.p = here + into * (PinchShift / length(into));
+            v.exact = false;
+            v.offset += PinchShift;
+            if (v.arc >= 0)
+                broken[std::size_t(v.arc)] = true;
+            v.arc = -1;
+        }
+        traced.push_back(v);
+    }
+    for (Vertex &v : traced) {
+        if (v.arc >= 0 && broken[std::size_t(v.arc)])
+            v.arc = -1;
+    }
+    for (std::size_t w = 0; w < traced.size(); ++w)
+        traced[w].locked = traced[w].arc >= 0 || traced[(w + traced.size() - 1) % traced.size()].arc >= 0;
+    vs.swap(traced);
+    return Trace::Traced;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Fitting: the outline grows to its left by steps that each save one segment, the step that
+// leaves the smallest error first.
+
+struct Node {
+    Vec p;
+    int prev = -1;
+    int next = -1;
+    int vertex = -1;        // the polyline vertex it stands on, -1 for a new corner
+    int arc = -1;           // the kept arc that the edge from here belongs to
+    bool locked = false;
+    bool alive = true;
+    uint32_t stamp = 0;     // changes with the edge that starts here
+    double error = 0;       // bound of the distance (m) of that edge from the original outline
+    double reach = 0;       // bound of the distance (m) of the node itself from it
+};
+
+// The largest over segment a-c of the smaller of (distance to a-b plus ea) and (distance to
+// b-c plus eb): a bound of the distance from the original of the edge that replaces a-b-c.
+// The first grows from a, the second falls toward c, so the answer is where they meet. Along
+// a-c each is first (or last) a straight multiple of the way, then the distance to b.
+double removalBound(Vec a, Vec b, Vec c, double ea, double eb)
+{
+    const Vec d = c - a, ab = b - a, bc = c - b, w = a - b;
+    const double dd = dot(d, d), lab = dot(ab, ab), lbc = dot(bc, bc);
+    if (!(dd > 0))
+        return std::max(ea, eb);
+    const double g1 = dot(d, ab), g2 = dot(d, bc);
+    // f1 = ea + t c1 up to t1, then ea + |w + t d|; f2 = eb + (1 - t) c2 from t2 on, before
+    // that eb + |w + t d|.
+    const bool bend1 = g1 > 0 && lab > 0, bend2 = g2 > 0 && lbc > 0;
+    const double t1 = bend1 ? lab / g1 : Infinity, c1 = bend1 ? std::abs(cross(ab, d)) / std::sqrt(lab) : std::sqrt(dd);
+    const double t2 = bend2 ? 1 - lbc / g2 : -Infinity, c2 = bend2 ? std::abs(cross(bc, d)) / std::sqrt(lbc) : std::sqrt(dd);
+    const auto toB = [&](double t) { return length(w + d * t); };
+    const auto f1 = [&](double t) { return ea + (t <= t1 ? t * c1 : toB(t)); };
+    const auto f2 = [&](double t) { return eb + (t >= t2 ? (1 - t) * c2 : toB(t)); };
+    const double endFirst = f1(1.0), endSecond = f2(1.0);
+    if (endFirst <= endSecond)
+        return endFirst;
+    const double startFirst = f1(0.0), startSecond = f2(0.0);
+    if (startFirst >= startSecond)
+        return startSecond;
+    // The piece of [0, 1] between the kinks in which they meet.
+    double lo = 0, hi = 1;
+    for (const double kink : {std::min(t1, std::max(t2, 0.0)), std::max(t2, std::min(t1, 1.0))}) {
+        if (kink > lo && kink < hi)
+            (f1(kink) - f2(kink) < 0 ? lo : hi) = kink;
+    }
+    const double mid = 0.5 * (lo + hi), k = ea - eb;
+    const bool line1 = mid <= t1, line2 = mid >= t2;
+    double t = mid;
+    // Solves qa t^2 + 2 qb t + qc = 0 for a root in [lo, hi].
+    const auto root = [&](double qa, double qb, double qc) {
+        if (qa == 0) {
+            if (qb != 0)
+                t = -qc / (2 * qb);
+            return;
+        }
+        const double disc = qb * qb - qa * qc;
+        if (disc < 0)
+            return;
+        const double r = std::sqrt(disc), x1 = (-qb - r) / qa, x2 = (-qb + r) / qa;
+        t = (x1 >= lo - 1e-9 && x1 <= hi + 1e-9) ? x1 : x2;
+    };
+    const double wd = dot(w, d), ww = dot(w, w);
+    if (line1 && line2)
+        t = (c2 - k) / (c1 + c2);
+    else if (line1)   // k + t c1 = |w + t d|
+        root(c1 * c1 - dd, k * c1 - wd, k * k - ww);
+    else if (line2)   // |w + t d| = (c2 - k) - t c2
+        root(dd - c2 * c2, wd + (c2 - k) * c2, ww - (c2 - k) * (c2 - k));
+    t = std::clamp(t, lo, hi);
+    // Wherever t falls, one of the two is at least their meeting value: a bound either way.
+    return std::max(f1(t), f2(t));
+}
+
+// Candidates by cost: buckets of about 4 % of cost each, found from the bits of the double (whose
+// order is that of the values for positive numbers); the cheapest current candidate is looked
+// for in the lowest bucket alone. Pushing costs next to nothing, and the order is exact.
+template <typename T>
+class CostQueue
+{
+public:
+    void clear()
+    {
+        for (std::size_t k = m_lowest; k <= m_highest && k < m_buckets.size(); ++k)
+            m_buckets[k].clear();
+        m_lowest = std::numeric_limits<std::size_t>::max();
+        m_highest = 0;
+        m_size = 0;
+    }
+    void push(const T &item)
+    {
+        const std::size_t k = key(item.cost);
+        if (k >= m_buckets.size())
+            m_buckets.resize(k + 1);
+        m_buckets[k].push_back(item);
+        m_lowest = std::min(m_lowest, k);
+        m_highest = std::max(m_highest, k);
+        ++m_size;
+    }
+    // The cheapest item for which current() holds; others are dropped. False when none is left.
+    template <typename Current>
+    bool pop(T &out, Current current)
+    {
+        while (m_size > 0) {
+            while (m_buckets[m_lowest].empty())
+                ++m_lowest;
+            std::vector<T> &bucket = m_buckets[m_lowest];
+            std::size_t kept = 0;
+            for (std::size_t i = 0; i < bucket.size(); ++i) {
+                if (current(bucket[i]))
+                    bucket[kept++] = bucket[i];
+            }
+            m_size -= bucket.size() - kept;
+            bucket.resize(kept);
+            if (kept == 0)
+                continue;
+            std::size_t best = 0;
+            for (std::size_t i = 1; i < kept; ++i) {
+                if (bucket[i].before(bucket[best]))
+                    best = i;
+            }
+            out = bucket[best];
+            bucket[best] = bucket.back();
+            bucket.pop_back();
+            --m_size;
+            return true;
+        }
+        return false;
+    }
+
+private:
+    static std::size_t key(double cost)
+    {
+        constexpr double Smallest = 1e-6;   // everything below shares the first bucket
+        if (!(cost > Smallest))
+            return 0;
+        uint64_t bits, base;
+        std::memcpy(&bits, &cost, sizeof bits);
+        std::memcpy(&base, &Smallest, sizeof base);
+        return std::size_t(std::min<uint64_t>((bits >> 48) - (base >> 48), 4096));
+    }
+
+    std::vector<std::vector<T>> m_buckets;
+    std::size_t m_lowest = std::numeric_limits<std::size_t>::max();
+    std::size_t m_highest = 0;
+    std::size_t m_size = 0;
+};
+
+// The largest over segment a-c of the smaller of (distance to a plus ra) and (distance to c
+// plus rc): a bound of the distance from the original of an edge whose ends lie within ra and
+// rc of it. It keeps the bound of an edge from growing with each step that builds on the one
+// before, where the ends are corners of the original.
+double cornerBound(Vec a, Vec c, double ra, double rc)
+{
+    const double span = length(c - a);
+    if (!(span > 0))
+        return std::max(ra, rc);
+    const double t = std::clamp((span + rc - ra) / (2 * span), 0.0, 1.0);
+    return std::min(t * span + ra, (1 - t) * span + rc);
+}
+
+class Simplifier
+{
+public:
+    // Takes over the nodes (giving back the vector's earlier contents). `base` holds the nodes'
+    // edges as they start, when node i starts edge i of it.
+    void setUp(std::vector<Node> &nodes, int count, int target, const GridShape &shape, const SegmentGrid *base)
+    {
+        m_nodes.swap(nodes);
+        m_count = count;
+        m_target = target;
+        const std::size_t n = m_nodes.size();
+        m_nodes.reserve(2 * n + 8);
+        m_seen.assign(2 * n + 8, 0);
+        m_query = 0;
+        m_version[0].assign(2 * n + 8, 0);
+        m_version[1].assign(2 * n + 8, 0);
+        m_blockedHead.assign(2 * n + 8, -1);
+        m_blocked.clear();
+        m_queue.clear();
+        m_grid.setUp(base ? base->shape() : shape, base);
+        if (!base) {
+            for (std::size_t i = 0; i < n; ++i)
+                m_grid.insert(int(i), m_nodes[i].stamp, m_nodes[i].p, m_nodes[std::size_t(m_nodes[i].next)].p);
+        }
+        // Corners in line with their neighbours go first: the outline stays the same.
+        for (std::size_t i = 0; i < n && m_count > m_target; ++i) {
+            const Node &node = m_nodes[i];
+            if (node.locked || at(node.prev).prev == node.next)
+                continue;
+            const Vec ab = node.p - at(node.prev).p, bc = at(node.next).p - node.p;
+            const double turn = cross(ab, bc);
+            if (dot(ab, bc) > 0 && turn * turn <= 1e-24 * dot(ab, ab) * dot(bc, bc)) {
+                const int u = node.prev, w = node.next;
+                const double error = std::max(at(u).error, node.error);
+                kill(int(i));
+                changeEdge(u, w, error);
+                --m_count;
+            }
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            if (m_nodes[i].alive) {
+                refresh(0, int(i));
+                refresh(1, int(i));
+            }
+        }
+    }
+
+    // Steps until the outline has no more than the target of segments; false when stuck.
+    bool run()
+    {
+        std::size_t guard = 64 * m_nodes.size() + 1024;
+        while (m_count > m_target) {
+            Candidate candidate;
+            if (--guard == 0 || !m_queue.pop(candidate, [this](const Candidate &c) {
+                    return at(c.node).alive && c.version == m_version[c.kind][std::size_t(c.node)];
+                }))
+                return false;
+            if (candidate.kind == 0) {
+                double cost;
+                if (!removal(candidate.node, cost))
+                    continue;
+                const int blocker = removalBlocker(candidate.node);
+                if (blocker >= 0) {
+                    block(blocker, candidate);
+                    continue;
+                }
+                applyRemoval(candidate.node, cost);
+            } else {
+                Vec corner;
+                double errorIn, errorOut, reach;
+                if (!collapse(candidate.node, corner, errorIn, errorOut, reach))
+                    continue;
+                const int blocker = collapseBlocker(candidate.node, corner);
+                if (blocker >= 0) {
+                    block(blocker, candidate);
+                    continue;
+                }
+                applyCollapse(candidate.node, corner, errorIn, errorOut, reach);
+            }
+        }
+        return true;
+    }
+
+    const std::vector<Node> &nodes() const { return m_nodes; }
+    std::vector<Node> &nodes() { return m_nodes; }
+    int count() const { return m_count; }
+
+private:
+    struct Candidate {
+        double cost;
+        int node;
+        int kind;   // 0: remove the node; 1: collapse the edge that starts at it
+        uint32_t version;
+        // The cheapest first; ties go to the lower node, then removal.
+        bool before(const Candidate &other) const
+        {
+            if (cost != other.cost)
+                return cost < other.cost;
+            if (node != other.node)
+                return node < other.node;
+            return kind < other.kind;
+        }
+    };
+    struct Blocked {
+        Candidate candidate;
+        int next;
+    };
+
+    Node &at(int i) { return m_nodes[std::size_t(i)]; }
+    const Node &at(int i) const { return m_nodes[std::size_t(i)]; }
+
+    // Removing a node whose edges turn left (or run straight on) adds the triangle they make.
+    bool removal(int v, double &cost) const
+    {
+        const Node &node = at(v);
+        if (node.locked)
+            return false;
+        const int u = node.prev, w = node.next;
+        if (at(u).prev == w)
+            return false;   // a triangle stays
+        const Vec a = at(u).p, b = node.p, c = at(w).p;
+        const double turn = cross(b - a, c - b);
+        if (turn < 0 || (turn == 0 && dot(b - a, c - b) <= 0))
+            return false;
+        // Both bounds hold; each is the meeting of a growing and a falling one, and the least
+        // of such meetings is still one.
+        cost = std::min(removalBound(a, b, c, at(u).error, node.error), cornerBound(a, c, at(u).reach, at(w).reach));
+        return std::isfinite(cost);
+    }
+
+    // Collapsing edge v1-v2 into the point where the lines of its neighbours meet, when that
+    // point lies ahead of both and to the left of the edge.
+    bool collapse(int v1, Vec &corner, double &errorIn, double &errorOut, double &reach) const
+    {
+        const Node &first = at(v1);
+        const int v2 = first.next;
+        const Node &second = at(v2);
+        if (first.locked || second.locked)
+            return false;
+        const int u = first.prev, w = second.next;
+        if (u == w || at(w).next == u)
+            return false;   // a quadrilateral stays
+        const Vec pu = at(u).p, p1 = first.p, p2 = second.p, pw = at(w).p;
+        const Vec d1 = p1 - pu, d2 = p2 - pw, r = p2 - p1;
+        // Only an edge between two corners that turn right can grow this way; at a corner that
+        // turns left, removing it is the step.
+        if (cross(d1, r) > 0 || cross(r, pw - p2) > 0)
+            return false;
+        const double den = cross(d1, d2);
+        if (den == 0)
+            return false;
+        const double s = cross(r, d2) / den, t = cross(r, d1) / den;
+        if (!(s >= 0) || !(t >= 0))
+            return false;
+        corner = p1 + d1 * s;
+        if (!(cross(r, corner - p1) > 0))
+            return false;
+        // Along each extension, the distance to the old edge plus its error and the way from
+        // the old corner plus that corner's grow toward the new corner; the new corner also
+        // lies within its way from the other old corner plus that one's.
+        const double height = pointSegmentDistance(corner, p1, p2) + first.error;
+        const double alongIn = std::min(height, length(corner - p1) + first.reach);
+        const double alongOut = std::min(height, length(corner - p2) + second.reach);
+        reach = std::min(alongIn, alongOut);
+        errorIn = std::min(std::max(at(u).error, alongIn), cornerBound(pu, corner, at(u).reach, reach));
+        errorOut = std::min(std::max(second.error, alongOut), cornerBound(corner, pw, reach, at(w).reach));
+        return std::isfinite(errorIn) && std::isfinite(errorOut);
+    }
+
+    void refresh(int kind, int v)
+    {
+        const uint32_t version = ++m_version[kind][std::size_t(v)];
+        if (kind == 0) {
+            double cost;
+            if (removal(v, cost))
+                push({cost, v, 0, version});
+        } else {
+            Vec corner;
+            double errorIn, errorOut, reach;
+            if (collapse(v, corner, errorIn, errorOut, reach))
+                push({std::max(errorIn, errorOut), v, 1, version});
+        }
+    }
+
+    // The first current edge other than those starting at `skip` that comes within the
+    // clearance of segment a-b, or -1.
+    int blocker(Vec a, Vec b, std::initializer_list<int> skip)
+    {
+        ++m_query;
+        int found = -1;
+        m_grid.visit(
+            a, b, Clearance,
+            [&](int edge, uint32_t stamp) { return at(edge).alive && at(edge).stamp == stamp; },
+            [&](int edge) {
+                if (m_seen[std::size_t(edge)] == m_query)
+                    return true;
+                m_seen[std::size_t(edge)] = m_query;
+                for (int s : skip) {
+                    if (s == edge)
+                        return true;
+                }
+                const Vec c = at(edge).p, d = at(at(edge).next).p;
+                if (mayTouch(a, b, c, d, Clearance) && segmentDistance(a, b, c, d) < Clearance) {
+                    found = edge;
+                    return false;
+                }
+                return true;
+            });
+        return found;
+    }
+
+    int removalBlocker(int v)
+    {
+        const int u = at(v).prev, w = at(v).next, t = at(u).prev, x = at(w).next;
+        const Vec a = at(u).p, b = at(v).p, c = at(w).p;
+        // The edges on from the new one must not fold back into the added triangle.
+        const auto folds = [&](Vec p, Vec from, Vec to) {
+            return inClosedTriangle(p, a, b, c) || (cross(to - from, p - from) == 0 && dot(to - from, p - from) > 0);
+        };
+        if (folds(at(t).p, a, c))
+            return t;
+        if (folds(at(x).p, c, a))
+            return w;
+        return blocker(a, c, {t, u, v, w});
+    }
+
+    int collapseBlocker(int v1, Vec corner)
+    {
+        const int u = at(v1).prev, v2 = at(v1).next;
+        const int found = blocker(at(v1).p, corner, {u, v1, v2});
+        return found >= 0 ? found : blocker(corner, at(v2).p, {u, v1, v2});
+    }
+
+    void push(const Candidate &candidate) { m_queue.push(candidate); }
+
+    void block(int edge, const Candidate &candidate)
+    {
+        m_blocked.push_back({candidate, m_blockedHead[std::size_t(edge)]});
+        m_blockedHead[std::size_t(edge)] = int(m_blocked.size()) - 1;
+    }
+
+    // The edge starting at `edge` changed: what it blocked may go now.
+    void wake(int edge)
+    {
+        int link = m_blockedHead[std::size_t(edge)];
+        m_blockedHead[std::size_t(edge)] = -1;
+        while (link >= 0) {
+            const Blocked &entry = m_blocked[std::size_t(link)];
+            const Candidate &c = entry.candidate;
+            if (at(c.node).alive && c.version == m_version[c.kind][std::size_t(c.node)])
+                push(c);
+            link = entry.next;
+        }
+    }
+
+    void changeEdge(int from, int to, double error)
+    {
+        Node &node = at(from);
+        node.next = to;
+        at(to).prev = from;
+        node.error = error;
+        ++node.stamp;
+        m_grid.insert(from, node.stamp, node.p, at(to).p);
+        wake(from);
+    }
+
+    void kill(int v)
+    {
+        at(v).alive = false;
+        ++at(v).stamp;
+        wake(v);
+    }
+
+    void applyRemoval(int v, double cost)
+    {
+        const int u = at(v).prev, w = at(v).next;
+        kill(v);
+        changeEdge(u, w, cost);
+        --m_count;
+        refresh(0, u);
+        refresh(0, w);
+        refresh(1, at(u).prev);
+        refresh(1, u);
+        refresh(1, w);
+    }
+
+    void applyCollapse(int v1, Vec corner, double errorIn, double errorOut, double reach)
+    {
+        const int u = at(v1).prev, v2 = at(v1).next, w = at(v2).next;
+        Node fresh;
+        fresh.p = corner;
+        fresh.reach = reach;
+        const int p = int(m_nodes.size());
+        m_nodes.push_back(fresh);
+        if (m_seen.size() < m_nodes.size()) {
+            m_seen.resize(2 * m_nodes.size(), 0);
+            m_version[0].resize(2 * m_nodes.size(), 0);
+            m_version[1].resize(2 * m_nodes.size(), 0);
+            m_blockedHead.resize(2 * m_nodes.size(), -1);
+        }
+        kill(v1);
+        kill(v2);
+        at(p).prev = u;
+        changeEdge(p, w, errorOut);
+        changeEdge(u, p, errorIn);
+        --m_count;
+        refresh(0, u);
+        refresh(0, p);
+        refresh(0, w);
+        refresh(1, at(u).prev);
+        refresh(1, u);
+        refresh(1, p);
+        refresh(1, w);
+    }
+
+    std::vector<Node> m_nodes;
+    int m_count = 0;
+    int m_target = 0;
+    EdgeGrid m_grid;
+    CostQueue<Candidate> m_queue;
+    std::vector<uint32_t> m_version[2];
+    std::vector<uint32_t> m_seen;
+    uint32_t m_query = 0;
+    std::vector<int> m_blockedHead;
+    std::vector<Blocked> m_blocked;
+};
+
+// ---------------------------------------------------------------------------------------------
+
+// The memory of one fit at a time, kept per thread so that it is taken only once.
+struct Workspace {
+    std::vector<Element> elements;
+    Polyline line;
+    std::vector<Vec> points;
+    std::vector<Vertex> start;
+    std::vector<Node> nodes;
+    NearestIndex index;
+    Simplifier simplifier;
+    PolygonIndex polygon;
+    std::vector<Vec> written;
+};
+
+class Fitter
+{
+public:
+    Fitter(const SegmentList &outline, int maxSegments, FitSide side, Workspace &work)
+        : m_outline(outline), m_target(maxSegments), m_side(side), m_elements(work.elements), m_line(work.line),
+          m_points(work.points), m_start(work.start), m_nodes(work.nodes), m_index(work.index),
+          m_simplifier(work.simplifier), m_polygon(work.polygon), m_written(work.written)
+    {
+        m_elements.clear();
+        clearLine();
+    }
+
+    OutlineFit run()
+    {
+        OutlineFit result;
+        if (m_target < 3 || !prepare())
+            return result;
+        const bool arcs = std::any_of(m_elements.begin(), m_elements.end(), [](const Element &e) { return e.segment >= 0; });
+        // Arcs kept whole, then arcs as polylines, then the convex hull.
+        for (int attempt = arcs ? 0 : 1; attempt < 3 && result.segments.empty(); ++attempt) {
+            // Without arcs, the polyline made to find the direction may serve as it is.
+            if (!(attempt == 1 && m_lineReady)) {
+                clearLine();
+                if (!buildPolyline(m_frame, m_elements, attempt == 0, m_line))
+                    return result;
+            }
+            m_lineReady = false;
+            m_points.clear();
+            for (const Vertex &v : m_line.vertices)
+                m_points.push_back(v.p);
+            m_index.build(m_points);
+            int count = 0;
+            const SegmentGrid *base = nullptr;
+            m_startIsLine = true;
+            if (attempt < 2) {
+                m_start = m_line.vertices;
+                base = &m_index.grid();
+                // Moving the visits of a touching point apart can make new contacts nearby:
+                // trace again until the boundary is clear of itself.
+                Trace trace = Trace::Traced;
+                for (int pass = 0; pass < 4 && trace == Trace::Traced; ++pass) {
+                    trace = traceOuterBoundary(m_start, pass == 0 ? &m_index.grid() : nullptr);
+                    if (trace == Trace::Clear)
+                        break;
+                    base = nullptr;
+                    m_startIsLine = false;
+                    // What lies inside an outline that crosses itself is unclear.
+                    if (m_side == FitSide::Inside)
+                        return result;
+                }
+                // A tangle: only its hull is worth fitting.
+                if (trace == Trace::Tangled) {
+                    attempt = 1;
+                    continue;
+                }
+                count = startNodes();
+            } else if (m_side == FitSide::Inside || !hullNodes(count)) {
+                break;
+            }
+            m_simplifier.setUp(m_nodes, count, m_target, m_index.grid().shape(), base);
+            const bool reached = m_simplifier.run();
+            if (reached)
+                result = finish(m_simplifier.nodes());
+        }
+        return result;
+    }
+
+private:
+    void clearLine()
+    {
+        m_line.vertices.clear();
+        m_line.arcSegments.clear();
+        m_line.arcOffset = 0;
+    }
+
+    bool prepare()
+    {
+        if (!readElements(m_outline, m_elements) || m_elements.empty())
+            return false;
+        int64_t minLon = m_elements.front().from[0], maxLon = minLon;
+        int64_t minLat = m_elements.front().from[1], maxLat = minLat;
+        for (const Element &e : m_elements) {
+            for (const int64_t *p : {e.from, e.to}) {
+                minLon = std::min(minLon, p[0]);
+                maxLon = std::max(maxLon, p[0]);
+                minLat = std::min(minLat, p[1]);
+                maxLat = std::max(maxLat, p[1]);
+            }
+        }
+        // Latitudes beyond the poles have no lengths to measure.
+        if (maxLon - minLon > MaxSpanMas || minLat < -Mas::Quarter || maxLat > Mas::Quarter)
+            return false;
+        m_frame.lon0 = m_elements.front().from[0];
+        m_frame.lat0 = (minLat + maxLat) / 2;
+        const int64_t middle = std::clamp<int64_t>(m_frame.lat0, -Mas::Quarter, Mas::Quarter);
+        m_frame.sx = std::max(cosine(middle), 1e-6) * MetresPerMas;
+
+        // Which way round does the outline go? Arcs count with their outer polylines here.
+        if (!buildPolyline(m_frame, m_elements, false, m_line))
+            return false;
+        std::vector<Vec> &points = m_points;
+        points.clear();
+        for (const Vertex &v : m_line.vertices)
+            points.push_back(v.p);
+        const double area = signedArea(points);
+        if (!(std::abs(area) > 0))
+            return false;
+        m_clockwise = area < 0;
+        // The working direction has the side that may grow on its left.
+        const bool workClockwise = m_side == FitSide::Outside;
+        m_lineReady = workClockwise == m_clockwise;
+        if (!m_lineReady) {
+            std::reverse(m_elements.begin(), m_elements.end());
+            for (Element &e : m_elements)
+                e.reverse();
+        }
+        return true;
+    }
+
+    // The nodes of the outline to fit, and its count of segments: a kept arc counts once.
+    int startNodes()
+    {
+        const std::vector<Vertex> &vs = m_start;
+        std::vector<Node> &nodes = m_nodes;
+        const int n = int(vs.size());
+        nodes.assign(std::size_t(n), Node());
+        int arcEdges = 0, arcs = 0;
+        for (int i = 0; i < n; ++i) {
+            Node &node = nodes[std::size_t(i)];
+            const Vertex &v = vs[std::size_t(i)];
+            node.p = v.p;
+            node.prev = (i + n - 1) % n;
+            node.next = (i + 1) % n;
+            node.vertex = i;
+            node.arc = v.arc;
+            node.locked = v.locked;
+            node.error = std::max(v.offset, vs[std::size_t((i + 1) % n)].offset);
+            node.reach = v.offset;
+            if (v.arc >= 0) {
+                ++arcEdges;
+                arcs += vs[std::size_t((i + n - 1) % n)].arc != v.arc ? 1 : 0;
+            }
+        }
+        // A single arc all round has no start of its own.
+        if (arcs == 0 && arcEdges > 0)
+            arcs = 1;
+        return n - arcEdges + arcs;
+    }
+
+    // The convex hull of everything, which grows outwards by collapses alone.
+    bool hullNodes(int &count)
+    {
+        std::vector<Node> &nodes = m_nodes;
+        m_start = m_line.vertices;
+        const std::vector<Vertex> &vs = m_start;
+        std::vector<int> order(vs.size());
+        for (std::size_t i = 0; i < order.size(); ++i)
+            order[i] = int(i);
+        std::sort(order.begin(), order.end(), [&](int a, int b) {
+            const Vec pa = vs[std::size_t(a)].p, pb = vs[std::size_t(b)].p;
+            return pa.x < pb.x || (pa.x == pb.x && (pa.y < pb.y || (pa.y == pb.y && a < b)));
+        });
+        std::vector<int> hull(2 * order.size() + 1);
+        std::size_t k = 0;
+        // Upper chain left to right, then lower chain right to left: clockwise.
+        for (int i : order) {
+            while (k >= 2 && cross(vs[std::size_t(hull[k - 1])].p - vs[std::size_t(hull[k - 2])].p,
+                                   vs[std::size_t(i)].p - vs[std::size_t(hull[k - 2])].p) >= 0)
+                --k;
+            hull[k++] = i;
+        }
+        for (std::size_t j = order.size() - 1, lower = k + 1; j-- > 0;) {
+            const int i = order[j];
+            while (k >= lower && cross(vs[std::size_t(hull[k - 1])].p - vs[std::size_t(hull[k - 2])].p,
+                                       vs[std::size_t(i)].p - vs[std::size_t(hull[k - 2])].p) >= 0)
+                --k;
+            hull[k++] = i;
+        }
+        hull.resize(k - 1);
+        if (hull.size() < 3)
+            return false;
+        const int n = int(hull.size());
+        nodes.assign(std::size_t(n), Node());
+        for (int i = 0; i < n; ++i) {
+            Node &node = nodes[std::size_t(i)];
+            node.vertex = hull[std::size_t(i)];
+            node.p = vs[std::size_t(node.vertex)].p;
+            node.prev = (i + n - 1) % n;
+            node.next = (i + 1) % n;
+        }
+        for (int i = 0; i < n; ++i)
+            nodes[std::size_t(i)].error = m_index.segmentHausdorff(nodes[std::size_t(i)].p, nodes[std::size_t((i + 1) % n)].p, 0.0);
+        count = n;
+        return true;
+    }
+
+    struct Corner {
+        GeoPoint geo;
+        Vec p;   // the plane point of geo
+    };
+
+    bool cornerOf(const std::vector<Node> &nodes, int i, Corner &corner) const
+    {
+        const Node &node = nodes[std::size_t(i)];
+        if (node.vertex >= 0 && m_start[std::size_t(node.vertex)].exact) {
+            corner.geo = m_start[std::size_t(node.vertex)].raw;
+            corner.p = node.p;
+            return true;
+        }
+        if (!m_frame.toGeo(node.p, corner.geo))
+            return false;
+        const int64_t lon = m_frame.lon0 + int64_t(std::round(node.p.x / m_frame.sx));
+        corner.p = m_frame.toPlane(double(lon), double(corner.geo.lat));
+        return true;
+    }
+
+    OutlineFit finish(const std::vector<Node> &nodes)
+    {
+        OutlineFit result;
+        // Start at the first node that does not lie inside a kept arc.
+        int start = -1;
+        for (std::size_t i = 0; i < nodes.size() && start < 0; ++i) {
+            const Node &node = nodes[i];
+            if (node.alive && (node.arc < 0 || nodes[std::size_t(node.prev)].arc != node.arc))
+                start = int(i);
+        }
+        // The whole outline is one kept arc: it starts at its given point.
+        for (std::size_t i = 0; i < nodes.size() && start < 0; ++i) {
+            const Node &node = nodes[i];
+            if (node.alive && node.arc >= 0 && node.vertex >= 0 && m_start[std::size_t(node.vertex)].exact)
+                start = int(i);
+        }
+        if (start < 0)
+            return result;
+        // The outline as written, in the working direction, for the checks.
+        std::vector<Vec> &written = m_written;
+        written.clear();
+        struct Piece {
+            int arc;   // -1 for a line
+            GeoPoint from, to;
+            Vec a, b;
+            double bound;   // of its distance from the original
+        };
+        std::vector<Piece> pieces;
+        struct {
+            int node = -1;
+            Corner corner;
+        } carried;
+        int i = start;
+        std::size_t guard = nodes.size() + 2;
+        do {
+            const Node &node = nodes[std::size_t(i)];
+            if (node.arc >= 0) {
+                Piece piece{node.arc, {}, {}, node.p, {}, 0.0};
+                int j = i;
+                do {
+                    written.push_back(nodes[std::size_t(j)].p);
+                    j = nodes[std::size_t(j)].next;
+                } while (j != start && nodes[std::size_t(j)].arc == node.arc && nodes[std::size_t(j)].alive && j != i);
+                piece.b = nodes[std::size_t(j)].p;
+                pieces.push_back(piece);
+                i = j;
+            } else {
+                // Each corner is worked out once: it ends one line and starts the next.
+                Corner a, b;
+                if (i == carried.node)
+                    a = carried.corner;
+                else if (!cornerOf(nodes, i, a))
+                    return result;
+                if (!cornerOf(nodes, node.next, b))
+                    return result;
+                carried = {node.next, b};
+                // Corners that round to the same point are one.
+                if (a.geo != b.geo) {
+                    written.push_back(a.p);
+                    pieces.push_back({-1, a.geo, b.geo, a.p, b.p, node.error});
+                }
+                i = node.next;
+            }
+        } while (i != start && --guard > 0);
+        if (guard == 0 || int(pieces.size()) > m_target || pieces.empty())
+            return result;
+        const bool checked = check(written, nodes);
+        if (!checked)
+            return result;
+
+        // The largest distance of the written lines from the original outline.
+        // The frame is true to lengths east at its middle latitude only: nearer the equator an
+        // east step is longer than it says. Each line's distance is stretched by the most
+        // that applies where it lies.
+        struct Ranked {
+            const Piece *piece;
+            double stretch;
+            double bound;   // stretched
+        };
+        std::vector<Ranked> ranked;
+        for (const Piece &piece : pieces) {
+            if (piece.arc >= 0)
+                continue;
+            const double reach = std::min(std::abs(double(piece.from.lat)), std::abs(double(piece.to.lat)))
+                                 - piece.bound / m_frame.sy;
+            const int64_t latitude = std::clamp<int64_t>(int64_t(reach), 0, Mas::Quarter);
+            const double stretch = std::max(1.0, std::max(cosine(latitude), 1e-6) * MetresPerMas / m_frame.sx);
+            ranked.push_back({&piece, stretch, piece.bound * stretch});
+        }
+        std::sort(ranked.begin(), ranked.end(), [](const Ranked &x, const Ranked &y) {
+            return x.bound > y.bound || (x.bound == y.bound && x.piece < y.piece);
+        });
+        // Exactly only for the few lines whose bound could still set the largest; beyond them
+        // the bound stands in.
+        double largest = 0;
+        int exactLeft = 3;
+        for (const Ranked &r : ranked) {
+            // A bound of 0 is an edge of the original as it was.
+            if (r.piece->bound <= 0 || r.bound + RoundingSlack <= largest)
+                break;
+            if (exactLeft-- == 0) {
+                largest = r.bound + RoundingSlack;
+                break;
+            }
+            largest = std::max(largest, r.stretch * m_index.segmentHausdorff(r.piece->a, r.piece->b, largest / r.stretch));
+        }
+        // The arcs' stand-ins lie that much off the arcs themselves.
+        if (largest > 0)
+            largest += m_line.arcOffset;
+        result.largestDistanceCm = int32_t(std::min(std::ceil(largest * 100.0), 2e9));
+
+        // Written clockwise: the working direction for outlines that grow outwards.
+        const bool reverse = m_side == FitSide::Inside;
+        // The new lines share one allocation.
+        const auto block = std::make_shared<std::vector<AirspaceSegment>>();
+        block->reserve(pieces.size());
+        for (const Piece &piece : pieces) {
+            if (piece.arc < 0)
+                block->emplace_back(reverse ? piece.to : piece.from, reverse ? piece.from : piece.to);
+        }
+        SegmentList segments;
+        segments.reserve(pieces.size());
+        std::size_t nextLine = 0;
+        for (const Piece &piece : pieces) {
+            if (piece.arc < 0) {
+                segments.push_back(SegmentPtr(block, &(*block)[nextLine++]));
+                continue;
+            }
+            const SegmentPtr &given = m_outline[std::size_t(m_line.arcSegments[std::size_t(piece.arc)])];
+            if (m_clockwise) {
+                segments.push_back(given);
+            } else {
+                auto turned = std::make_shared<AirspaceSegment>(*given);
+                turned->reverse();
+                segments.push_back(turned);
+            }
+        }
+        if (reverse)
+            std::reverse(segments.begin(), segments.end());
+        result.segments = std::move(segments);
+        return result;
+    }
+
+    // The written outline must be simple, turn the working way, and hold the original on its
+    // right (outside fits) or lie on the right of the original (inside fits).
+    bool check(const std::vector<Vec> &written, const std::vector<Node> &nodes)
+    {
+        const std::size_t n = written.size();
+        if (n < 3)
+            return false;
+        const double area = signedArea(written);
+        if (m_side == FitSide::Outside ? !(area < 0) : !(area > 0)) {
+            return false;
+        }
+        if (!isSimple(written)) {
+            return false;
+        }
+        const std::vector<Vec> &outer = m_side == FitSide::Outside ? written : m_points;
+        const std::vector<Vec> &inner = m_side == FitSide::Outside ? m_points : written;
+        // Corners of the original that are still corners lie on the written outline. Every step
+        // only adds area outside the outline of the moment, so a corner of the original that
+        // lies inside stays inside; what is checked is what rounding or a fault could undo.
+        // The few corners of an inside fit are checked with the middles of their edges.
+        std::vector<int> &kept = m_kept;
+        kept.assign(std::max(m_points.size(), inner.size()), -1);
+        if (m_side == FitSide::Outside && m_startIsLine) {
+            for (std::size_t i = 0; i < nodes.size(); ++i) {
+                if (nodes[i].alive && nodes[i].vertex >= 0)
+                    kept[std::size_t(nodes[i].vertex)] = int(i);
+            }
+        }
+        PolygonIndex &index = m_polygon;
+        index.build(outer);
+        const bool middles = m_side == FitSide::Inside;
+        for (std::size_t k = 0; k < inner.size(); ++k) {
+            const Vec a = inner[k], b = inner[(k + 1) % inner.size()];
+            if ((kept[k] < 0 && !index.covers(a, CheckTolerance)) || (middles && !index.covers((a + b) * 0.5, CheckTolerance))) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    static bool isSimple(const std::vector<Vec> &points)
+    {
+        const std::size_t n = points.size();
+        struct Span {
+            double minX, maxX, minY, maxY;
+            std::size_t edge;
+        };
+        std::vector<Span> spans(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const Vec a = points[i], b = points[(i + 1) % n];
+            spans[i] = {std::min(a.x, b.x), std::max(a.x, b.x), std::min(a.y, b.y), std::max(a.y, b.y), i};
+            // Consecutive edges must not fold onto each other.
+            const Vec c = points[(i + 2) % n];
+            if (a == b || (cross(b - a, c - b) == 0 && dot(b - a, c - b) < 0))
+                return false;
+        }
+        std::sort(spans.begin(), spans.end(), [](const Span &a, const Span &b) {
+            return a.minX < b.minX || (a.minX == b.minX && a.edge < b.edge);
+        });
+        for (std::size_t i = 0; i < n; ++i) {
+            for (std::size_t j = i + 1; j < n && spans[j].minX <= spans[i].maxX; ++j) {
+                if (spans[j].minY > spans[i].maxY || spans[j].maxY < spans[i].minY)
+                    continue;
+                const std::size_t e = spans[i].edge, f = spans[j].edge;
+                const std::size_t gap = e > f ? e - f : f - e;
+                if (gap == 1 || gap == n - 1)
+                    continue;
+                if (segmentDistance(points[e], points[(e + 1) % n], points[f], points[(f + 1) % n]) <= 0) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    const SegmentList &m_outline;
+    int m_target;
+    FitSide m_side;
+    Frame m_frame;
+    bool m_clockwise = true;
+    bool m_lineReady = false;        // m_line holds the polyline of the working direction
+    bool m_startIsLine = false;      // m_start is m_line's vertices
+    std::vector<int> m_kept;
+    std::vector<Element> &m_elements;
+    Polyline &m_line;
+    std::vector<Vec> &m_points;      // the original outline as a polyline
+    std::vector<Vertex> &m_start;    // what the nodes' vertices refer to
+    std::vector<Node> &m_nodes;
+    NearestIndex &m_index;
+    Simplifier &m_simplifier;
+    PolygonIndex &m_polygon;
+    std::vector<Vec> &m_written;
+};
+
+} // namespace
+
+OutlineFit fitOutline(const SegmentList &outline, int maxSegments, FitSide side)
+{
+    thread_local Workspace work;
+    return Fitter(outline, maxSegments, side, work).run();
+}
