@@ -4,6 +4,7 @@
 #include "app/conversionrun.h"
 #include "app/previewdata.h"
 #include "app/previewrender.h"
+#include "model/units.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -27,9 +28,8 @@ enum ExitCode {
     SomeNotWritten = 3,
 };
 
-// The window's first-start distance and its spin box range, in metres.
-constexpr int DefaultWarningMetres = 400;
-constexpr int MaxWarningMetres = 10000;
+using Units::DefaultWarningMetres;
+using Units::MaxWarningMetres;
 constexpr int MaxWarningFeet = 32811;   // 32,811 ft are 10,000.79 m, which is 10,000 m whole
 
 // The signal that asked the run to stop, or 0.
@@ -149,7 +149,7 @@ bool readValue(const QString &option, const QString &value, Request &request, in
         int feet = 0;
         if (!readWarningValue(value, MaxWarningFeet, &feet))
             error = QObject::tr("-wf braucht eine ganze Zahl von 0 bis %1 (Fuss), nicht: %2").arg(MaxWarningFeet).arg(value);
-        warningMetres = int(qint64(feet) * 3048 / 10000);
+        warningMetres = Units::feetToWholeMetres(feet);
     } else if (option == QLatin1String("-preview")) {
         request.previewFile = QFileInfo(value).absoluteFilePath();
         if (previewFormatOf(value) == PreviewFormat::Unknown)

@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 
 #include "app/mainwindow.h"
+#include "model/units.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -43,18 +44,6 @@ int saturatedInt(qint64 value)
     return static_cast<int>(value);
 }
 
-// Feet to whole metres (× 0.3048, truncated toward zero) in exact integer steps.
-int feetToMetres(qint64 feet)
-{
-    // Far beyond any usable distance; keeps the product inside 64 bits.
-    const qint64 limit = qint64(1) << 40;
-    if (feet > limit)
-        feet = limit;
-    if (feet < -limit)
-        feet = -limit;
-    return saturatedInt(feet * 3048 / 10000);
-}
-
 } // namespace
 
 CommandLine parseCommandLine(const QStringList &arguments, const QDir &workingDirectory)
@@ -87,7 +76,7 @@ CommandLine parseCommandLine(const QStringList &arguments, const QDir &workingDi
             return result;
         }
         result.warningDistance = option == QLatin1String("-wm") ? saturatedInt(number)
-                                                                 : feetToMetres(number);
+                                                                 : Units::feetToWholeMetres(number);
     }
     return result;
 }

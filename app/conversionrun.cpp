@@ -3,6 +3,7 @@
 #include "app/outputfile.h"
 #include "app/previewdata.h"
 #include "app/workerpool.h"
+#include "model/units.h"
 #include "openair/openairreader.h"
 #include "output/kaf.h"
 
@@ -36,23 +37,10 @@ constexpr std::size_t BatchSize = 256;
 // whatever the size of its file.
 constexpr std::size_t MaxPendingBatches = 2 * MaxRecordHelpers + 2;
 
-int saturatedInt(double value)
-{
-    if (value >= static_cast<double>(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    if (value <= static_cast<double>(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(value); // truncates toward zero
-}
-
 int warningDistanceCm(const ConversionOptions &options)
 {
-    if (options.distanceInMetres) {
-        const qint64 cm = static_cast<qint64>(options.warningDistance) * 100;
-        return static_cast<int>(std::clamp<qint64>(cm, std::numeric_limits<int>::min(),
-                                                    std::numeric_limits<int>::max()));
-    }
-    return saturatedInt(options.warningDistance * 100.0 / 3.2808399);
+    return options.distanceInMetres ? Units::metresToCentimetres(options.warningDistance)
+                                    : Units::warningFeetToCentimetres(options.warningDistance);
 }
 
 // Whether two names lead to one file: the same canonical path, or (where the platform

@@ -8,6 +8,7 @@
 #include "app/previewdata.h"
 #include "app/previewdialog.h"
 #include "app/settings.h"
+#include "model/units.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -136,7 +137,7 @@ void MainWindow::loadSettings()
     settings->endGroup();
 
     settings->beginGroup(QStringLiteral("WARNING"));
-    ui->SpinBoxWarnDist->setValue(settings->value(QStringLiteral("distance"), 400).toInt());
+    ui->SpinBoxWarnDist->setValue(settings->value(QStringLiteral("distance"), Units::DefaultWarningMetres).toInt());
     if (settings->value(QStringLiteral("m_ft"), true).toBool())
         ui->radMeter->setChecked(true);
     else

@@ -86,6 +86,8 @@ public:
     void addDefinitionFault(const QString &text);
     QStringList definitionFaults() const { return m_definitionFaults; }
     bool hasDefinitionError() const { return m_hasDefinitionError; }
+    // Whether the outline ever got a segment (also one that finishing removed).
+    bool hadSegment() const { return m_hadSegment; }
     bool isFinished() const { return m_isFinished; }
 
     // Outline building: a pen that remembers the last point.

@@ -2,6 +2,9 @@
 
 #include "model/geometry.h"
 
+#include <QObject>
+
+#include <algorithm>
 #include <utility>
 
 AirspaceSegment::AirspaceSegment(GeoPoint from, GeoPoint to) : m_startPoint(from), m_endPoint(to) {}
@@ -37,7 +40,12 @@ QString kmlPoint(GeoPoint p, int altitude)
 // the 64-bit sum cannot overflow.
 int64_t lineTerm(GeoPoint from, GeoPoint to)
 {
-    return (int64_t(from.lat / 1000) + to.lat / 1000) * (int64_t(to.lon / 1000) - from.lon / 1000);
+    int64_t dx = int64_t(to.lon / 1000) - from.lon / 1000;
+    // An edge across 180 degrees runs the short way, as the geometry measures it.
+    const int64_t step = longitudeStep(from.lon, to.lon);
+    if (step != int64_t(to.lon) - from.lon)
+        dx = step / 1000;
+    return (int64_t(from.lat / 1000) + to.lat / 1000) * dx;
 }
 
 // Only the sign of the sum matters; an absurdly long outline must not overflow it.
@@ -165,4 +173,39 @@ int orientation(const SegmentList &segments)
             addWrapping(sum, lineTerm(segment.endPoint(), next));
     }
     return sum > 0 ? 1 : (sum < 0 ? -1 : 0);
+}
+
+SegmentPtr makeCircleSegment(GeoPoint centre, int32_t radiusCm)
+{
+    const GeoPoint start = circleStartPoint(centre, radiusCm);
+    return std::make_shared<AirspaceSegment>(Circle, start, start, centre, radiusCm, 0, Mas::FullTurn, true);
+}
+
+ArcConstruction makeArcSegment(GeoPoint centre, GeoPoint from, GeoPoint to, bool clockwise)
+{
+    const DistanceBearing first = distanceAndBearing(centre, from);
+    const DistanceBearing second = distanceAndBearing(centre, to);
+    const int64_t diff = int64_t(first.distance) - second.distance;
+
+    ArcConstruction result;
+    GeoPoint start = from;
+    GeoPoint end = to;
+    // More than a metre apart: the nearer end moves out to the larger radius, and a short
+    // line keeps the outline joined to the given point.
+    if (diff < -100) {
+        start = destinationPoint(centre, second.distance, first.bearing);
+        result.connectingLine = std::make_shared<AirspaceSegment>(from, start);
+        result.lineBeforeArc = true;
+    } else if (diff > 100) {
+        end = destinationPoint(centre, first.distance, second.bearing);
+        result.connectingLine = std::make_shared<AirspaceSegment>(end, to);
+    }
+
+    result.arc = std::make_shared<AirspaceSegment>(to == from ? Circle : Arc, start, end, centre,
+                                                   std::max(first.distance, second.distance),
+                                                   first.bearing, second.bearing, clockwise);
+    // 0.2 NM (37,040 cm) or more is too much to repair silently.
+    if (diff < -37039 || diff > 37039)
+        result.arc->addError(QObject::tr("radius difference > 0.2[nm]"));
+    return result;
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 // One boundary element of an outline: a straight line, a full circle or an arc.
-// Arcs and circles are made by makeArcSegment / makeCircleSegment (geometry.h).
+// Arcs and circles are made by makeArcSegment / makeCircleSegment (below).
 class AirspaceSegment
 {
 public:
@@ -81,6 +81,23 @@ public:
 
     SegmentList segments;
 };
+
+// A full circle about centre: start and end due north of the centre, clockwise.
+SegmentPtr makeCircleSegment(GeoPoint centre, int32_t radiusCm);
+
+struct ArcConstruction {
+    SegmentPtr arc;
+    // Set when one end was moved out to the larger radius: the line that joins the given
+    // point to the moved one. It starts at the given start point when the start was moved.
+    SegmentPtr connectingLine;
+    // The start was moved: the connecting line leads from the given start to the arc.
+    // Otherwise it leads from the moved end on to the given end.
+    bool lineBeforeArc = false;
+};
+
+// An arc from `from` to `to` about centre. Radii that differ by 0.2 NM or more mark the
+// arc faulty; a difference above one metre moves the nearer end out to the larger radius.
+ArcConstruction makeArcSegment(GeoPoint centre, GeoPoint from, GeoPoint to, bool clockwise);
 
 // -1 counter-clockwise, 0 undecided, +1 clockwise (north up). Needs at least one segment.
 int orientation(const SegmentList &segments);

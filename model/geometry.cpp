@@ -1,9 +1,5 @@
 #include "model/geometry.h"
 
-#include "model/airspacesegment.h"
-
-#include <QObject>
-
 #include <algorithm>
 #include <array>
 
@@ -197,11 +193,24 @@ FlatStep flatStep(GeoPoint from, GeoPoint to)
 {
     const int32_t meanLat = low32((int64_t(from.lat) + to.lat) >> 1);
     const int64_t k = scaled(CmPerMasTimes1e7, cosMas(meanLat));
-    return {low32(((int64_t(to.lon) - from.lon) * k) / TenMillion),
+    return {low32((longitudeStep(from.lon, to.lon) * k) / TenMillion),
             low32(((int64_t(to.lat) - from.lat) * CmPerMasTimes1e7) / TenMillion)};
 }
 
 } // namespace
+
+int64_t longitudeStep(int32_t from, int32_t to)
+{
+    int64_t step = int64_t(to) - from;
+    if (step > Mas::Half || step < -Mas::Half) {
+        step %= Mas::FullTurn;
+        if (step > Mas::Half)
+            step -= Mas::FullTurn;
+        else if (step < -Mas::Half)
+            step += Mas::FullTurn;
+    }
+    return step;
+}
 
 DistanceBearing distanceAndBearing(GeoPoint from, GeoPoint to)
 {
@@ -242,42 +251,17 @@ GeoPoint destinationPoint(GeoPoint start, int32_t distanceCm, int32_t bearing)
     const int64_t u = scaled(distanceCm, cosMas(low32(a)));
     // At the poles the east scale vanishes and longitude has no meaning: keep it.
     const int64_t dLon = k == 0 ? 0 : low32((u * TenMillion) / k);
-    return {low32(start.lon + dLon), newLat};
+    // Across 180 degrees the longitude comes back from the other side.
+    int64_t lon = start.lon + dLon;
+    if (lon > Mas::Half && start.lon <= Mas::Half)
+        lon -= Mas::FullTurn;
+    else if (lon < -Mas::Half && start.lon >= -Mas::Half)
+        lon += Mas::FullTurn;
+    return {low32(lon), newLat};
 }
 
-std::shared_ptr<AirspaceSegment> makeCircleSegment(GeoPoint centre, int32_t radiusCm)
+GeoPoint circleStartPoint(GeoPoint centre, int32_t radiusCm)
 {
     const int64_t rMas = low32((int64_t(radiusCm) * Mas::Half) / HalfCircumferenceCm);
-    const GeoPoint start(low32(centre.lon + int64_t(scaled(rMas, sinMas(0)))),
-                         low32(centre.lat + int64_t(scaled(rMas, cosMas(0)))));
-    return std::make_shared<AirspaceSegment>(Circle, start, start, centre, radiusCm, 0, Mas::FullTurn, true);
-}
-
-ArcConstruction makeArcSegment(GeoPoint centre, GeoPoint from, GeoPoint to, bool clockwise)
-{
-    const DistanceBearing first = distanceAndBearing(centre, from);
-    const DistanceBearing second = distanceAndBearing(centre, to);
-    const int64_t diff = int64_t(first.distance) - second.distance;
-
-    ArcConstruction result;
-    GeoPoint start = from;
-    GeoPoint end = to;
-    // More than a metre apart: the nearer end moves out to the larger radius, and a short
-    // line keeps the outline joined to the given point.
-    if (diff < -100) {
-        start = destinationPoint(centre, second.distance, first.bearing);
-        result.connectingLine = std::make_shared<AirspaceSegment>(from, start);
-        result.lineBeforeArc = true;
-    } else if (diff > 100) {
-        end = destinationPoint(centre, first.distance, second.bearing);
-        result.connectingLine = std::make_shared<AirspaceSegment>(end, to);
-    }
-
-    result.arc = std::make_shared<AirspaceSegment>(to == from ? Circle : Arc, start, end, centre,
-                                                   std::max(first.distance, second.distance),
-                                                   first.bearing, second.bearing, clockwise);
-    // 0.2 NM (37,040 cm) or more is too much to repair silently.
-    if (diff < -37039 || diff > 37039)
-        result.arc->addError(QObject::tr("radius difference > 0.2[nm]"));
-    return result;
+    return {low32(centre.lon + int64_t(scaled(rMas, sinMas(0)))), low32(centre.lat + int64_t(scaled(rMas, cosMas(0))))};
 }

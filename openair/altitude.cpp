@@ -1,7 +1,8 @@
 #include "openair/altitude.h"
 
 #include "openair/readingpaths.h"
-#include "openair/saturating.h"
+#include "model/saturating.h"
+#include "model/units.h"
 #include "model/geopoint.h"
 
 #include <QRegularExpression>
@@ -29,11 +30,6 @@ int64_t digitsValue(QStringView digits)
     for (QChar c : digits)
         value = Saturating::appendDigit(value, qMax(0, c.digitValue()));
     return value;
-}
-
-int32_t metresToCentimetres(int64_t metres)
-{
-    return Saturating::toInt32(metres * 100);
 }
 
 bool isAscii(QStringView text)
@@ -90,18 +86,6 @@ constexpr AltitudeReading Unreadable{0, false};
 
 } // namespace
 
-int32_t feetToCentimetres(int64_t feet)
-{
-    if (feet <= 0)
-        return 0;
-    feet = qMin<int64_t>(feet, int64_t(Saturating::Max) * 100);
-    if (feet <= 9999)
-        return Saturating::toInt32(feet * 62423 / 2048);
-    // Above 9,999 ft the halved value keeps the product small on the device; an odd
-    // foot adds the 32 cm that the halving lost.
-    return Saturating::toInt32((feet / 2) * 62423 / 1024 + (feet % 2 ? 32 : 0));
-}
-
 AltitudeReading readAltitudeByHand(QStringView text, bool heightsInFeet)
 {
     if (wordAt(text, 0, "UNL"))
@@ -120,8 +104,8 @@ AltitudeReading readAltitudeByHand(QStringView text, bool heightsInFeet)
         const int64_t hundreds = digitsValue(text.mid(levelStart, levelEnd - levelStart));
         // "FL95 M": the hundreds are metres. Base unit and reference play no part.
         if (unitAfter(text, levelEnd) == u'M')
-            return {metresToCentimetres(hundreds * 100)};
-        return {feetToCentimetres(hundreds * 100)};
+            return {Units::metresToCentimetres(hundreds * 100)};
+        return {Units::feetToCentimetres(hundreds * 100)};
     }
     const qsizetype valueEnd = digitsEnd(text, 0);
     if (valueEnd == 0)
@@ -132,7 +116,7 @@ AltitudeReading readAltitudeByHand(QStringView text, bool heightsInFeet)
     bool aboveGround = false;
     for (qsizetype at = valueEnd; at < text.size() && !aboveGround; ++at)
         aboveGround = wordAt(text, at, "AGL") || wordAt(text, at, "SFC") || wordAt(text, at, "GND");
-    return {metres ? metresToCentimetres(value) : feetToCentimetres(value), true, value != 0 && !unit,
+    return {metres ? Units::metresToCentimetres(value) : Units::feetToCentimetres(value), true, value != 0 && !unit,
             value != 0 && aboveGround};
 }
 
@@ -164,15 +148,15 @@ AltitudeReading readAltitudeByPatterns(QStringView text, bool heightsInFeet)
             return Unreadable;
         const int64_t hundreds = digitsValue(level.capturedView(1));
         if (unitAfter(level.capturedEnd(0)) == u'M')
-            return {metresToCentimetres(hundreds * 100)};
-        return {feetToCentimetres(hundreds * 100)};
+            return {Units::metresToCentimetres(hundreds * 100)};
+        return {Units::feetToCentimetres(hundreds * 100)};
     }
 
     const int64_t value = digitsValue(first.capturedView(1));
     const char16_t valueUnit = unitAfter(first.capturedEnd(0));
     const bool metres = valueUnit ? valueUnit == u'M' : !heightsInFeet;
     const bool aboveGround = groundReference.match(text, first.capturedEnd(0)).hasMatch();
-    return {metres ? metresToCentimetres(value) : feetToCentimetres(value), true, value != 0 && !valueUnit,
+    return {metres ? Units::metresToCentimetres(value) : Units::feetToCentimetres(value), true, value != 0 && !valueUnit,
             value != 0 && aboveGround};
 }
 

@@ -4,10 +4,6 @@
 
 #include <cstdint>
 
-// Feet to centimetres by the fixed-point rule of the device (1,000 ft give 30,479 cm,
-// a little below 30,480). Saturates at the 32-bit limit; negative values count as 0.
-int32_t feetToCentimetres(int64_t feet);
-
 // What a limit text says.
 struct AltitudeReading {
     int32_t centimetres = 0;

@@ -1,7 +1,7 @@
 #include "openair/coordinates.h"
 
 #include "openair/readingpaths.h"
-#include "openair/saturating.h"
+#include "model/saturating.h"
 
 #include <QDebug>
 #include <QString>

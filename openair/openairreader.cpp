@@ -2,7 +2,7 @@
 
 #include "openair/altitude.h"
 #include "openair/coordinates.h"
-#include "openair/saturating.h"
+#include "model/saturating.h"
 #include "model/airspacetypes.h"
 #include "model/geometry.h"
 

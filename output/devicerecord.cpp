@@ -1,6 +1,7 @@
 #include "model/airspace.h"
 #include "model/airspacetypes.h"
 #include "output/devicetext.h"
+#include "output/kaf.h"
 #include "output/longlines.h"
 
 #include <algorithm>
@@ -43,36 +44,42 @@ bool hasExtent(const SegmentList &segments)
 
 } // namespace
 
-QStringList Airspace::deviceRecord(int warningDistanceCm)
+namespace Kaf {
+
+QStringList deviceRecord(const Airspace &airspace, int warningDistanceCm)
 {
-    if (!isFinished())
-        finishDefinition();
+    return deviceRecord(airspace, airspace.segments(), warningDistanceCm);
+}
+
+QStringList deviceRecord(const Airspace &airspace, const SegmentList &outline, int warningDistanceCm)
+{
     // An outline without extent would give a record without any boundary.
-    if (hasDefinitionError() || !hasExtent(m_segments))
+    if (airspace.hasDefinitionError() || !hasExtent(outline))
         return QStringList{QString()};
 
     std::vector<OutlinePiece> working;
-    splitLongLines(m_segments, working);
+    splitLongLines(outline, working);
 
+    const QStringList arTexts = airspace.arTexts();
     QStringList lines;
-    lines.reserve(qsizetype(9 + m_arTexts.size() + 3 * working.size()));
-    lines.append(QStringLiteral("AC ") + airspaceClassWord(m_airspaceClass));
-    lines.append(QStringLiteral("AT ") + deviceTypeText());
-    lines.append(QStringLiteral("AD ") + withoutControlCharacters(m_adText));
-    lines.append(QStringLiteral("AN ") + toDeviceText(m_deviceName));
-    lines.append(QStringLiteral("AL ") + deviceMetreText(m_floor));
-    lines.append(QStringLiteral("AH ") + deviceMetreText(m_ceiling));
-    if (m_arTexts.isEmpty()) {
+    lines.reserve(qsizetype(9 + arTexts.size() + 3 * working.size()));
+    lines.append(QStringLiteral("AC ") + airspaceClassWord(airspace.airspaceClass()));
+    lines.append(QStringLiteral("AT ") + deviceTypeText(airspace));
+    lines.append(QStringLiteral("AD ") + withoutControlCharacters(airspace.adText()));
+    lines.append(QStringLiteral("AN ") + toDeviceText(airspace.deviceName()));
+    lines.append(QStringLiteral("AL ") + deviceMetreText(airspace.floor()));
+    lines.append(QStringLiteral("AH ") + deviceMetreText(airspace.ceiling()));
+    if (arTexts.isEmpty()) {
         lines.append(QStringLiteral("AR1 "));
     } else {
-        for (qsizetype i = 0; i < m_arTexts.size(); ++i)
+        for (qsizetype i = 0; i < arTexts.size(); ++i)
             lines.append(QStringLiteral("AR") + QString::number(i + 1) + QLatin1Char(' ')
-                         + withoutControlCharacters(m_arTexts.at(i)));
+                         + withoutControlCharacters(arTexts.at(i)));
     }
     lines.append(QStringLiteral("WD ")
                  + (warningDistanceCm == 0 ? QString::number(DefaultWarningMetres)
                                            : deviceMetreText(warningDistanceCm)));
-    lines.append(QStringLiteral("CO ") + toDeviceText(m_comment));
+    lines.append(QStringLiteral("CO ") + toDeviceText(airspace.comment()));
 
     // A line that does not start where the segment before it ended (points before an
     // arc that starts elsewhere, once the outline is turned round) writes its start too:
@@ -81,7 +88,7 @@ QStringList Airspace::deviceRecord(int warningDistanceCm)
     for (const OutlinePiece &piece : working) {
         const bool withStart = !previous || piece.start != previous->end;
         if (piece.original >= 0)
-            lines.append(m_segments[std::size_t(piece.original)]->deviceLines(withStart));   // moves the strings in
+            lines.append(deviceLines(*outline[std::size_t(piece.original)], withStart));   // moves the strings in
         else
             appendLineLines(lines, piece.start, piece.end, withStart);
         previous = &piece;
@@ -89,18 +96,19 @@ QStringList Airspace::deviceRecord(int warningDistanceCm)
     return lines;
 }
 
-QString Airspace::errorText() const
+QString errorText(const Airspace &airspace)
 {
-    QStringList pieces = m_definitionFaults;
+    QStringList pieces = airspace.definitionFaults();
     // An outline that never got a segment (no points, a single point, arcs without a
     // centre) has no boundary at all: the airspace is listed, not lost.
-    if (!m_hadSegment)
+    const SegmentList &segments = airspace.segments();
+    if (!airspace.hadSegment())
         pieces.append(QObject::tr("no boundary"));
-    else if (!hasExtent(m_segments))
+    else if (!hasExtent(segments))
         pieces.append(QObject::tr("outline has no extent: all its points are the same"));
-    if (m_hasDefinitionError) {
-        for (std::size_t i = 0; i < m_segments.size(); ++i) {
-            const QString text = m_segments[i]->errorText();
+    if (airspace.hasDefinitionError()) {
+        for (std::size_t i = 0; i < segments.size(); ++i) {
+            const QString text = segments[i]->errorText();
             if (!text.isEmpty())
                 pieces.append(QObject::tr("segment %1 : ").arg(i + 1) + text);
         }
@@ -108,23 +116,40 @@ QString Airspace::errorText() const
     return pieces.join(QStringLiteral(" - "));
 }
 
-QString Airspace::deviceTypeText() const
+QString deviceTypeText(const Airspace &airspace)
 {
-    return airspaceTypeText(m_typeFlags);
+    return airspaceTypeText(airspace.typeFlags());
 }
 
-QStringList AirspaceSegment::deviceLines(bool withStart) const
+QStringList deviceLines(const AirspaceSegment &segment, bool withStart)
 {
-    if (m_kind == Line) {
+    if (segment.kind() == Line) {
         QStringList lines;
         lines.reserve(withStart ? 2 : 1);
-        appendLineLines(lines, m_startPoint, m_endPoint, withStart);
+        appendLineLines(lines, segment.startPoint(), segment.endPoint(), withStart);
         return lines;
     }
     char16_t buffer[16 + 2 * DeviceCoordinateTextMax];
-    char16_t *end = putDeviceCoordinateText(putText(buffer, QLatin1String("DB ")), m_startPoint);
-    end = putDeviceCoordinateText(putText(end, QLatin1String(" , ")), m_endPoint);
+    char16_t *end = putDeviceCoordinateText(putText(buffer, QLatin1String("DB ")), segment.startPoint());
+    end = putDeviceCoordinateText(putText(end, QLatin1String(" , ")), segment.endPoint());
     const QString ends(reinterpret_cast<const QChar *>(buffer), end - buffer);
-    return {m_clockwise ? QStringLiteral("V D=+") : QStringLiteral("V D=-"),
-            pointLine(QLatin1String("V X="), m_centrePoint), ends};
+    return {segment.isClockwise() ? QStringLiteral("V D=+") : QStringLiteral("V D=-"),
+            pointLine(QLatin1String("V X="), segment.centrePoint()), ends};
 }
+
+} // namespace Kaf
+
+// The model's own names for the output stage.
+
+QStringList Airspace::deviceRecord(int warningDistanceCm)
+{
+    if (!isFinished())
+        finishDefinition();
+    return Kaf::deviceRecord(*this, warningDistanceCm);
+}
+
+QString Airspace::errorText() const { return Kaf::errorText(*this); }
+
+QString Airspace::deviceTypeText() const { return Kaf::deviceTypeText(*this); }
+
+QStringList AirspaceSegment::deviceLines(bool withStart) const { return Kaf::deviceLines(*this, withStart); }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <unordered_map>
 
 namespace Kaf {
@@ -110,49 +111,83 @@ QStringView DeviceNames::original(qsizetype i) const
     return QStringView(m_chars).sliced(begin, m_ends[std::size_t(i)] - begin);
 }
 
+namespace {
+
+// The original names of a run, each found by its first airspace (open addressing), with
+// the later airspaces of the same name chained through `next` in input order.
+class NameChains
+{
+public:
+    explicit NameChains(const std::function<QStringView(qsizetype)> &name, std::size_t count)
+        : m_name(name), m_next(count, -1)
+    {
+        while (m_capacity < 2 * count)
+            m_capacity *= 2;
+        m_firsts.assign(m_capacity, -1);
+        for (std::size_t i = count; i-- > 0;) {
+            int32_t &first = slotOf(m_name(qsizetype(i)));
+            m_next[i] = first;
+            first = int32_t(i);
+        }
+    }
+    // The first airspace of the name, or -1 when no airspace held it from the start.
+    int32_t firstOf(QStringView name) { return slotOf(name); }
+    // The airspaces that hold the name from the start, its first one given.
+    void holders(int32_t first, std::vector<int32_t> &positions) const
+    {
+        for (int32_t p = first; p >= 0; p = m_next[std::size_t(p)])
+            positions.push_back(p);
+    }
+    bool heldOnce(int32_t first) const { return m_next[std::size_t(first)] < 0; }
+
+private:
+    int32_t &slotOf(QStringView name)
+    {
+        std::size_t slot = qHash(name) & (m_capacity - 1);
+        while (m_firsts[slot] >= 0 && m_name(m_firsts[slot]) != name)
+            slot = (slot + 1) & (m_capacity - 1);
+        return m_firsts[slot];
+    }
+
+    std::function<QStringView(qsizetype)> m_name;
+    std::size_t m_capacity = 4;
+    std::vector<int32_t> m_firsts;
+    std::vector<int32_t> m_next;
+};
+
+// "TMA_01": the base, "_" and a counter of at least two digits.
+QString numberedName(QStringView base, int counter)
+{
+    QString name = base.toString();
+    name += counter < 10 ? QLatin1String("_0") : QLatin1String("_");
+    name += QString::number(counter);
+    return name;
+}
+
+} // namespace
+
 // The rule asks for every name to be counted anew after each change. Only the original
 // names are ever handled, so it is enough to know, for each of them, the airspaces that
-// hold it from the start (a chain through `next`) and those that a renaming gave it
-// since: a renamed airspace is followed only when its new name is an original name that
-// is still to be handled.
+// hold it from the start and those that a renaming gave it since: a renamed airspace is
+// followed only when its new name is an original name that is still to be handled.
 void DeviceNames::makeUnique()
 {
     m_renamed.clear();
     const std::size_t count = m_ends.size();
     if (count < 2)
         return;
-
-    std::size_t capacity = 4;
-    while (capacity < 2 * count)
-        capacity *= 2;
-    // The first airspace of each original name, found by open addressing.
-    std::vector<int32_t> firsts(capacity, -1);
-    const auto slotOf = [&](QStringView name) -> int32_t & {
-        std::size_t slot = qHash(name) & (capacity - 1);
-        while (firsts[slot] >= 0 && original(firsts[slot]) != name)
-            slot = (slot + 1) & (capacity - 1);
-        return firsts[slot];
-    };
-    // Later airspaces of the same name, in input order.
-    std::vector<int32_t> next(count, -1);
-    for (std::size_t i = count; i-- > 0;) {
-        int32_t &first = slotOf(original(qsizetype(i)));
-        next[i] = first;
-        first = int32_t(i);
-    }
-
+    NameChains chains([this](qsizetype i) { return original(i); }, count);
     std::unordered_map<int32_t, std::vector<int32_t>> renamedTo;   // by first airspace of the name
     std::vector<int32_t> holders;
     for (std::size_t i = 0; i < count; ++i) {
         const QStringView name = original(qsizetype(i));
-        if (slotOf(name) != int32_t(i))
+        if (chains.firstOf(name) != int32_t(i))
             continue;   // not the first airspace of its name
         const auto given = renamedTo.find(int32_t(i));
-        if (next[i] < 0 && given == renamedTo.end())
-            continue;   // held once
+        if (chains.heldOnce(int32_t(i)) && given == renamedTo.end())
+            continue;
         holders.clear();
-        for (int32_t p = int32_t(i); p >= 0; p = next[std::size_t(p)])
-            holders.push_back(p);
+        chains.holders(int32_t(i), holders);
         if (given != renamedTo.end()) {
             holders.insert(holders.end(), given->second.begin(), given->second.end());
             renamedTo.erase(given);
@@ -160,22 +195,21 @@ void DeviceNames::makeUnique()
         }
         if (holders.size() < 2)
             continue;
-
-        const QStringView base = name.left(DeviceNameBaseLength);
+        // Counted from the last airspace of the name.
         int counter = 1;
         for (auto p = holders.rbegin(); p != holders.rend(); ++p, ++counter) {
-            // The counter has at least two digits.
-            QString newName = base.toString();
-            newName += counter < 10 ? QLatin1String("_0") : QLatin1String("_");
-            newName += QString::number(counter);
-            const int32_t first = slotOf(newName);
-            if (first > int32_t(i))   // an original name still to be handled
+            QString newName = numberedName(name.left(DeviceNameBaseLength), counter);
+            if (const int32_t first = chains.firstOf(newName); first > int32_t(i))   // still to be handled
                 renamedTo[first].push_back(*p);
             m_renamed.emplace_back(uint32_t(*p), std::move(newName));
         }
     }
+    keepLastNames();
+}
 
-    // The last new name of each airspace counts.
+// Of several new names of one airspace the last counts; ordered by position for name().
+void DeviceNames::keepLastNames()
+{
     std::stable_sort(m_renamed.begin(), m_renamed.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
     std::vector<std::pair<uint32_t, QString>> last;

@@ -1,7 +1,9 @@
 #pragma once
 
-// The kaf airspace file of the instrument: its limits, the bytes of its records and the
-// device names of its airspaces.
+// The kaf airspace file of the instrument: the output stage's one header. An airspace
+// read from OpenAir becomes a record here (makeRecord: closing, the segment limit or
+// fitting, the record's lines, their bytes), and the device names of a file's airspaces
+// are made unique. The text forms of coordinates and heights are in devicetext.h.
 
 #include <QByteArray>
 #include <QString>
@@ -23,6 +25,21 @@ constexpr int MaxSegments = 100;
 // name and adds "_NN".
 constexpr int DeviceNameLength = 16;
 constexpr int DeviceNameBaseLength = 13;
+
+// The record's lines of a finished airspace (Airspace::finishDefinition), or a list of
+// exactly one empty line when it cannot be written (errorText says why). Straight edges
+// longer than 5 km are halved in a working copy.
+QStringList deviceRecord(const Airspace &airspace, int warningDistanceCm);
+// The same with another outline in place of the airspace's own (a fitted one).
+QStringList deviceRecord(const Airspace &airspace, const SegmentList &outline, int warningDistanceCm);
+// A segment's lines: a line gives its end point, and its start point too when withStart
+// (the first segment, or one that does not start where the one before it ended); an arc
+// or circle gives its direction, centre and ends.
+QStringList deviceLines(const AirspaceSegment &segment, bool withStart);
+// Why an airspace cannot be written: its own faults, then each faulty segment's text.
+QString errorText(const Airspace &airspace);
+// The type flags as the AT text (empty for none or several).
+QString deviceTypeText(const Airspace &airspace);
 
 // How a record is made.
 struct RecordOptions
@@ -76,6 +93,7 @@ public:
 
 private:
     QStringView original(qsizetype i) const;
+    void keepLastNames();
 
     QString m_chars;                 // the names, one after the other
     std::vector<uint32_t> m_ends;    // where each ends in m_chars

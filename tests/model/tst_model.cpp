@@ -1,5 +1,6 @@
 #include "model/airspace.h"
 #include "model/geometry.h"
+#include "model/units.h"
 #include "openair/openairreader.h"
 
 #include <QDir>
@@ -113,6 +114,8 @@ class TestModel : public QObject
     Q_OBJECT
 
 private slots:
+    void unitsFollowTheRuleOfTheirUse_data();
+    void unitsFollowTheRuleOfTheirUse();
     void tablesFollowTheirGenerationRule();
     void trigonometry_data();
     void trigonometry();
@@ -516,6 +519,40 @@ void TestModel::realOutlinesAgreeWithFloatingPointArea()
     }
     QVERIFY2(wrong.isEmpty(), qPrintable(QStringLiteral("%1 of %2 turned wrongly: %3")
                                              .arg(wrong.size()).arg(checked).arg(wrong.mid(0, 10).join(u", "))));
+}
+
+// Each feet conversion keeps the rule of its use: heights the instrument's fixed point,
+// command lines x 0.3048, the window's distance x 100 / 3.2808399; all saturate.
+void TestModel::unitsFollowTheRuleOfTheirUse_data()
+{
+    QTest::addColumn<QString>("conversion");
+    QTest::addColumn<qint64>("value");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("height 1000 ft") << "height" << qint64(1000) << 30479;
+    QTest::newRow("height 9999 ft") << "height" << qint64(9999) << 304769;
+    QTest::newRow("height 12500 ft, halved") << "height" << qint64(12500) << 380999;
+    QTest::newRow("height 12501 ft, odd") << "height" << qint64(12501) << 381031;
+    QTest::newRow("height below 0") << "height" << qint64(-5) << 0;
+    QTest::newRow("height beyond 32 bits") << "height" << (qint64(1) << 50) << 2147483647;
+    QTest::newRow("metres beyond 32 bits") << "metres" << -(qint64(1) << 50) << -2147483647 - 1;
+    QTest::newRow("command line 1000 ft") << "command line" << qint64(1000) << 304;
+    QTest::newRow("command line 32811 ft") << "command line" << qint64(32811) << 10000;
+    QTest::newRow("command line beyond 64 bits") << "command line" << std::numeric_limits<qint64>::max() << 2147483647;
+    QTest::newRow("window 400 ft") << "window" << qint64(400) << 12191;
+    QTest::newRow("window 1000 ft") << "window" << qint64(1000) << 30479;
+    QTest::newRow("window beyond 32 bits") << "window" << (qint64(1) << 40) << 2147483647;
+}
+
+void TestModel::unitsFollowTheRuleOfTheirUse()
+{
+    QFETCH(QString, conversion);
+    QFETCH(qint64, value);
+    QFETCH(int, expected);
+    const int32_t got = conversion == u"height"         ? Units::feetToCentimetres(value)
+                        : conversion == u"metres"       ? Units::metresToCentimetres(value)
+                        : conversion == u"command line" ? Units::feetToWholeMetres(value)
+                                                        : Units::warningFeetToCentimetres(value);
+    QCOMPARE(got, expected);
 }
 
 QTEST_MAIN(TestModel)

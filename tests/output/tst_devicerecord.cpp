@@ -106,6 +106,8 @@ class DeviceRecordTest : public QObject
     Q_OBJECT
 
 private slots:
+    void edgesAcross180StayShort_data();
+    void edgesAcross180StayShort();
     void textsRecordsAndPiecesForTheInstrument_data()
     {
         QTest::addColumn<QString>("text");
@@ -254,6 +256,39 @@ private slots:
         QTEST(seen.join(u' '), "outcomes");
     }
 };
+
+// An outline across 180 degrees used to be measured the long way round: its edges were
+// halved into points all around the earth, and its winding could come out reversed.
+void DeviceRecordTest::edgesAcross180StayShort_data()
+{
+    QTest::addColumn<bool>("clockwise");
+    QTest::newRow("given clockwise") << true;
+    QTest::newRow("given counter-clockwise") << false;
+}
+
+void DeviceRecordTest::edgesAcross180StayShort()
+{
+    QFETCH(bool, clockwise);
+    // A 0.2 by 0.2 degree square around 180 E at 60 S: edges of 11 and 22 km.
+    QList<GeoPoint> corners{at(-60 * Deg, 179 * Deg + 90 * Hundredth), at(-60 * Deg + 20 * Hundredth, 179 * Deg + 90 * Hundredth),
+                            at(-60 * Deg + 20 * Hundredth, -(179 * Deg + 90 * Hundredth)),
+                            at(-60 * Deg, -(179 * Deg + 90 * Hundredth))};
+    if (!clockwise)
+        std::reverse(corners.begin(), corners.end());
+    Airspace airspace;
+    for (const GeoPoint &corner : corners + QList<GeoPoint>{corners.first()})
+        airspace.addPoint(corner);
+    const QStringList record = airspace.deviceRecord(0);
+    QStringList points;
+    for (const QString &line : record)
+        if (line.startsWith(QLatin1String("DP ")))
+            points << line.mid(15);   // the longitude
+    // The corner written twice, and two 11 km edges in 4 pieces and two 22 km ones in 8.
+    QCOMPARE(points.size(), 1 + 2 * 4 + 2 * 8);
+    for (const QString &point : points)
+        QVERIFY2(point.startsWith(QLatin1String("179:")) || point.startsWith(QLatin1String("180:")), qPrintable(point));
+    QCOMPARE(orientation(airspace.segments()), 1);
+}
 
 QTEST_GUILESS_MAIN(DeviceRecordTest)
 #include "tst_devicerecord.moc"

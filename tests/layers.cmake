@@ -1,0 +1,23 @@
+cmake_minimum_required(VERSION 3.21)
+# Checks who includes whom: model/ includes nothing of the other folders, openair/ and
+# output/ only model/ (and their own), so that each stage can be read and tested alone.
+# cmake -DSOURCE_DIR=... -P layers.cmake
+set(allowed_model "model")
+set(allowed_openair "model;openair")
+set(allowed_output "model;output")
+set(failures "")
+foreach(layer model openair output)
+  file(GLOB files "${SOURCE_DIR}/${layer}/*.h" "${SOURCE_DIR}/${layer}/*.cpp")
+  foreach(file ${files})
+    file(STRINGS "${file}" includes REGEX "^#include \"[a-z]+/")
+    foreach(line ${includes})
+      string(REGEX REPLACE "^#include \"([a-z]+)/.*" "\\1" folder "${line}")
+      if(NOT folder IN_LIST allowed_${layer})
+        string(APPEND failures "\n  ${file}: ${line}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(failures)
+  message(FATAL_ERROR "includes across the layers:${failures}")
+endif()
