@@ -37,7 +37,7 @@
     </message>
     <message>
         <source>Nur im U&amp;mkreis</source>
-        <translation>Only &amp;near</translation>
+        <translation>Only &amp;near a point</translation>
     </message>
     <message>
         <source>46.5, 7.5, 50</source>

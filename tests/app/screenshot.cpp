@@ -60,9 +60,9 @@ int main(int argc, char *argv[])
         return 2;
     bool saved = grabWindow(ini, out.filePath(QStringLiteral("zonvert-%1.png").arg(language)));
 
-    // A filter as a paraglider in the western Alps might set it, with fitting on.
+    // Every part of the filter, for the longest summary, and fitting on.
     if (!writeIni(ini, global + "[OUTLINE]\nfitLongOutlines=true\n[FILTER]\nskip=\"E,F,G,FIS\"\n"
-                                "maxFloor=FL125\nnear=\"45.92,6.87,60\"\nbox=\n"))
+                                "maxFloor=FL125\nnear=\"45.92,6.87,60\"\nbox=\"45.5,6,46.5,7.5\"\n"))
         return 2;
     saved = grabWindow(ini, out.filePath(QStringLiteral("zonvert-%1-filter.png").arg(language))) && saved;
 

@@ -99,8 +99,8 @@ private slots:
         QTest::newRow("frame_5") << P{12, 2, 2, 1} << V();
         QTest::newRow("radMeter") << P{} << V{{"text", "Meter [m]"}, {"checked", false}};
         QTest::newRow("radFuss") << P{} << V{{"text", "Fuss [ft]"}, {"checked", false}};
-        QTest::newRow("buttonFilter") << P{14, 0, 1, 1} << V{{"text", "&Filter..."}, {"minimumHeight", 30}};
-        QTest::newRow("labelFilterSummary") << P{14, 1, 1, 2} << V{{"wordWrap", true}};
+        QTest::newRow("buttonFilter") << P{13, 0, 1, 1} << V{{"text", "&Filter..."}, {"minimumHeight", 30}};
+        QTest::newRow("labelFilterSummary") << P{14, 0, 1, 3} << V{{"wordWrap", true}};
         QTest::newRow("buttonConvert") << P{} << V{{"text", "&Umwandeln"}};
         QTest::newRow("buttonPreview") << P{} << V{{"text", "&Vorschau"}, {"enabled", false}};
         QTest::newRow("buttonBeenden") << P{} << V{{"text", "&Beenden"}};
