@@ -100,6 +100,63 @@ class ConversionRunTest : public QObject
                               "%3/%4 Lufträume umgewandelt.")
             .arg(m_input, m_output, QString::number(written), QString::number(kept));
     }
+    QStringList writtenNames() const
+    {
+        QStringList names;
+        for (const QByteArray &line : readAll(m_output).split('\n'))
+            if (line.startsWith("AN "))
+                names << line.mid(3).chopped(1);
+        return names;
+    }
+    // The output holds the banner, then the records `names`, each with its AD text and the
+    // warning distance `wd`; every other one of the `read` airspaces is listed as refused.
+    void verifyRecords(const ConversionResult &result, const QString &names, int read, const QByteArray &wd = "400")
+    {
+        const QByteArray bytes = readAll(m_output);
+        const QStringList written = writtenNames();
+        QCOMPARE(written, names.split(' ', Qt::SkipEmptyParts));
+        QCOMPARE(result.faultyLines.size() + result.overLimitLines.size(), read - written.size());
+        QCOMPARE(m_ui.calls.last(), summary(written.size(), read));
+        QVERIFY(bytes.startsWith(banner()));
+        QCOMPARE(bytes.count("\r\n\r\n"), 1 + written.size()); // an empty line after the banner and each record
+        QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
+        QCOMPARE(bytes.count("\r\nAD Fl\xe4" "che\r\n"), written.size());
+        QCOMPARE(bytes.count("\nWD " + wd + "\r\n"), written.size());
+        QCOMPARE(bytes.count("\nWD "), written.size());
+    }
+    // Runs over the earlier output "old", from the usual input unless the options name
+    // another: the messages are `calls` (of question, summary, unread, unwritten, itself)
+    // and `kept` stays ahead of the new banner, or is all that is left.
+    void runOverOldOutput(const ConversionOptions &options, const QString &calls, const QByteArray &kept,
+                          bool sizeLimit = false)
+    {
+        writeAll(m_input, polygon("Alpha"));
+        writeAll(m_output, "old\r\n\r\n");
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit before = limit;
+        limit.rlim_cur = sizeLimit ? 64 : limit.rlim_cur; // files may not grow beyond 64 bytes
+        std::signal(SIGXFSZ, SIG_IGN); // a failing write instead of the end of the process
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const ConversionResult result = convert(QByteArray(), options);
+        setrlimit(RLIMIT_FSIZE, &before);
+        const QString error = "error FEHLER: Die Datei ";
+        const QHash<QString, QString> texts{
+            {"question", "question " + result.outputFileName}, {"summary", summary(1, 1)},
+            {"unread", error + options.inputFileNames.value(0, m_input) + " konnte nicht geöffnet werden."},
+            {"unwritten", error + result.outputFileName + " konnte nicht geschrieben werden."},
+            {"itself", error + result.outputFileName + " ist die Eingabedatei und wird nicht überschrieben."}};
+        QStringList expected;
+        for (const QString &call : calls.split(' '))
+            expected << texts.value(call);
+        QCOMPARE(m_ui.calls, expected);
+        const QByteArray bytes = readAll(m_output);
+        if (calls.endsWith(QLatin1String("summary")))
+            QVERIFY(bytes.startsWith(kept + banner() + "AC R\r\n") && bytes.count(banner()) == 1);
+        else
+            QCOMPARE(bytes, kept);
+        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("*.kaf?*")}, QDir::Files | QDir::Hidden), QStringList());
+    }
 
 private slots:
     void init()
@@ -130,66 +187,86 @@ private slots:
                  expected.replace(QLatin1String("<dir>"), m_dir.path()));
     }
 
-    void recordsAreWrittenRenamedOrRefused_data()
+    // ---- Records: renamed, refused, listed
+
+    // Names held several times: cut to 13 characters, counted from the last, in order of first
+    // appearance, each against the names as already changed.
+    void heldNamesAreNumberedFromTheLast_data()
     {
         QTest::addColumn<QByteArray>("input");
-        QTest::addColumn<QString>("setting"); // "close", or a warning distance with its unit
-        QTest::addColumn<QString>("names"); // of the written records
-        QTest::addColumn<int>("kept"); // every airspace read
-        QTest::addColumn<QString>("wd");
-        const QByteArray square = polygon("S");
-        // Names held several times: cut to 13 characters, counted from the last, in order of first
-        // appearance, each against the names as already changed.
-        QTest::newRow("cut to 13") << polygon("ABCDEFGHIJKLMNOP").repeated(3) << ""
-                                   << "ABCDEFGHIJKLM_03 ABCDEFGHIJKLM_02 ABCDEFGHIJKLM_01" << 3 << "400";
-        QTest::newRow("unique kept") << polygon("TMA").repeated(2) + polygon("CTR") << "" << "TMA_02 TMA_01 CTR" << 3
-                                     << "400";
-        QTest::newRow("nameless") << polygon("").repeated(2) << "" << "_02 _01" << 2 << "400";
-        QTest::newRow("placeholder kept") << polygon("%1").repeated(2) << "" << "%1_02 %1_01" << 2 << "400";
-        QTest::newRow("new name counted") << polygon("A").repeated(2) + polygon("A_01") << ""
-                                          << "A_02 A_01_02 A_01_01" << 3 << "400";
-        QTest::newRow("old name not counted") << polygon("A_01") + polygon("A").repeated(2) << "" << "A_01 A_02 A_01"
-                                              << 3 << "400";
-        QTest::newRow("101 refused") << polygon("Big", 101) + square << "" << "S" << 2 << "400";
-        QTest::newRow("open 100 written") << polygon("Big", 100, false) << "" << "Big" << 1 << "400";
-        QTest::newRow("closing makes 101") << polygon("Big", 100, false) << "close" << "" << 1 << "";
-        QTest::newRow("all faulty") << faultyArc("F1") + faultyArc("F2") << "" << "" << 2 << "";
-        QTest::newRow("a single point is listed, not dropped")
-                << "AC R\nDP 47:00:00 N 009:00:00 E\n\n" + square << "" << "S" << 2 << "400";
-        QTest::newRow("an unreadable circle is listed, not dropped")
-                << "AC R\nAN C\nV X=47:00:00 N 009:00:00 E\nDC 2,5\n\n" + square << "" << "S" << 2 << "400";
-        QTest::newRow("no airspace: banner only") << QByteArray("* a comment\n") << "" << "" << 0 << "";
-        QTest::newRow("1000 ft is 30479 cm") << square << "1000 ft" << "S" << 1 << "304";
-        QTest::newRow("huge distance saturates") << square << "2147483647 m" << "S" << 1 << "21474836";
+        QTest::addColumn<QString>("names"); // of the records; every airspace is written
+        QTest::newRow("cut to 13") << polygon("ABCDEFGHIJKLMNOP").repeated(3)
+                                   << "ABCDEFGHIJKLM_03 ABCDEFGHIJKLM_02 ABCDEFGHIJKLM_01";
+        QTest::newRow("unique kept") << polygon("TMA").repeated(2) + polygon("CTR") << "TMA_02 TMA_01 CTR";
+        QTest::newRow("nameless") << polygon("").repeated(2) << "_02 _01";
+        QTest::newRow("placeholder kept") << polygon("%1").repeated(2) << "%1_02 %1_01";
+        QTest::newRow("new name counted") << polygon("A").repeated(2) + polygon("A_01") << "A_02 A_01_02 A_01_01";
+        QTest::newRow("old name not counted") << polygon("A_01") + polygon("A").repeated(2) << "A_01 A_02 A_01";
     }
-    void recordsAreWrittenRenamedOrRefused()
+    void heldNamesAreNumberedFromTheLast()
     {
         QFETCH(QByteArray, input);
-        QFETCH(QString, setting);
         QFETCH(QString, names);
-        QFETCH(int, kept);
-        QFETCH(QString, wd);
+        verifyRecords(convert(input), names, int(names.split(' ').size()));
+    }
+
+    void outlineOfMoreThan100SegmentsIsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<bool>("close");
+        QTest::addColumn<QString>("names"); // of the records
+        QTest::addColumn<int>("read");
+        QTest::newRow("101 refused") << polygon("Big", 101) + polygon("S") << false << "S" << 2;
+        QTest::newRow("open 100 written") << polygon("Big", 100, false) << false << "Big" << 1;
+        QTest::newRow("closing makes 101") << polygon("Big", 100, false) << true << "" << 1;
+    }
+    void outlineOfMoreThan100SegmentsIsRefused()
+    {
+        QFETCH(QByteArray, input);
+        QFETCH(bool, close);
+        QFETCH(QString, names);
+        QFETCH(int, read);
         ConversionOptions options;
-        options.closeOutlines = setting == QLatin1String("close");
-        if (setting.contains(' ')) {
-            options.warningDistance = setting.section(' ', 0, 0).toInt();
-            options.distanceInMetres = setting.endsWith(QLatin1String(" m"));
-        }
-        const ConversionResult result = convert(input, options);
-        const QByteArray bytes = readAll(m_output);
-        QStringList written;
-        for (const QByteArray &line : bytes.split('\n'))
-            if (line.startsWith("AN "))
-                written << line.mid(3).chopped(1);
-        QCOMPARE(written, names.split(' ', Qt::SkipEmptyParts));
-        QCOMPARE(result.faultyLines.size() + result.overLimitLines.size(), kept - written.size());
-        QCOMPARE(m_ui.calls.last(), summary(written.size(), kept));
-        QVERIFY(bytes.startsWith(banner()));
-        QCOMPARE(bytes.count("\r\n\r\n"), 1 + written.size()); // an empty line after the banner and each record
-        QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
-        QCOMPARE(bytes.count("\r\nAD Fl\xe4" "che\r\n"), written.size());
-        QCOMPARE(bytes.count("\nWD " + wd.toLatin1() + "\r\n"), written.size());
-        QCOMPARE(bytes.count("\nWD "), written.size());
+        options.closeOutlines = close;
+        verifyRecords(convert(input, options), names, read);
+    }
+
+    void airspaceThatCannotBeWrittenIsListed_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("names"); // of the records
+        QTest::addColumn<int>("read");
+        QTest::newRow("all faulty") << faultyArc("F1") + faultyArc("F2") << "" << 2;
+        QTest::newRow("a single point") << "AC R\nDP 47:00:00 N 009:00:00 E\n\n" + polygon("S") << "S" << 2;
+        QTest::newRow("an unreadable circle")
+                << "AC R\nAN C\nV X=47:00:00 N 009:00:00 E\nDC 2,5\n\n" + polygon("S") << "S" << 2;
+        QTest::newRow("no airspace: banner only") << QByteArray("* a comment\n") << "" << 0;
+    }
+    void airspaceThatCannotBeWrittenIsListed()
+    {
+        QFETCH(QByteArray, input);
+        QFETCH(QString, names);
+        QFETCH(int, read);
+        verifyRecords(convert(input), names, read);
+    }
+
+    void warningDistanceIsWrittenInWholeMetres_data()
+    {
+        QTest::addColumn<int>("distance");
+        QTest::addColumn<bool>("metres");
+        QTest::addColumn<QByteArray>("wd");
+        QTest::newRow("1000 ft is 30479 cm") << 1000 << false << QByteArray("304");
+        QTest::newRow("huge distance saturates") << 2147483647 << true << QByteArray("21474836");
+    }
+    void warningDistanceIsWrittenInWholeMetres()
+    {
+        QFETCH(int, distance);
+        QFETCH(bool, metres);
+        QFETCH(QByteArray, wd);
+        ConversionOptions options;
+        options.warningDistance = distance;
+        options.distanceInMetres = metres;
+        verifyRecords(convert(polygon("S"), options), "S", 1, wd);
     }
 
     // A file name may hold line breaks: it must not add a line, let alone a record, to the banner.
@@ -333,11 +410,7 @@ private slots:
             }
         }
         const ConversionResult result = convert(input);
-        QStringList names;
-        for (const QByteArray &line : readAll(m_output).split('\n'))
-            if (line.startsWith("AN "))
-                names << line.mid(3).chopped(1);
-        QCOMPARE(names, written);
+        QCOMPARE(writtenNames(), written);
         QCOMPARE(result.writtenCount, written.size());
         QCOMPARE(result.overLimitLines, overLimit);
         QCOMPARE(result.faultyLines.size(), faulty.size());
@@ -345,36 +418,47 @@ private slots:
             QVERIFY2(result.faultyLines.at(i).startsWith(faulty.at(i)), qPrintable(result.faultyLines.at(i)));
     }
 
-    void existingOutputIsAnsweredAndFailuresKeepIt_data()
+    // ---- An existing output
+
+    void existingOutputIsAnswered_data()
+    {
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<QString>("calls");
+        QTest::addColumn<QByteArray>("kept"); // ahead of the new banner, or all that is left
+        QTest::newRow("append") << Answer::Append << "question summary" << QByteArray("old\r\n\r\n");
+        QTest::newRow("overwrite") << Answer::Overwrite << "question summary" << QByteArray();
+        QTest::newRow("abort") << Answer::Abort << "question" << QByteArray("old\r\n\r\n");
+    }
+    void existingOutputIsAnswered()
+    {
+        QFETCH(Answer, answer);
+        QFETCH(QString, calls);
+        QFETCH(QByteArray, kept);
+        m_ui.answer = answer;
+        runOverOldOutput({}, calls, kept);
+    }
+
+    void failedRunKeepsTheOutput_data()
     {
         QTest::addColumn<QString>("input"); // "" for the usual one
         QTest::addColumn<QString>("output"); // "" for an empty field: the existing file
         QTest::addColumn<Answer>("answer");
-        QTest::addColumn<bool>("sizeLimit"); // files may not grow beyond 64 bytes
-        QTest::addColumn<QString>("calls"); // question, summary, unread or unwritten
-        QTest::addColumn<QByteArray>("kept"); // ahead of the new banner, or all that is left
-        const QByteArray old = "old\r\n\r\n";
-        QTest::newRow("append") << "" << "" << Answer::Append << false << "question summary" << old;
-        QTest::newRow("overwrite") << "" << "" << Answer::Overwrite << false << "question summary" << QByteArray();
-        QTest::newRow("abort") << "" << "" << Answer::Abort << false << "question" << old;
-        QTest::newRow("missing input") << "missing.txt" << "" << Answer::Overwrite << false << "unread" << old;
-        QTest::newRow("directory as input") << "folder" << "" << Answer::Overwrite << false << "unread" << old;
-        QTest::newRow("missing folder") << "" << "no/out.kaf" << Answer::Overwrite << false << "unwritten" << old;
-        QTest::newRow("full device") << "" << "full.kaf" << Answer::Overwrite << false << "question unwritten" << old;
-        QTest::newRow("overwrite fails") << "" << "" << Answer::Overwrite << true << "question unwritten" << old;
-        QTest::newRow("append fails") << "" << "" << Answer::Append << true << "question unwritten" << old;
-        // The output named the input itself and replaced or extended it without a word.
-        QTest::newRow("output is a hard link to the input") << "" << "hard.kaf" << Answer::Append << false << "itself" << old;
-        QTest::newRow("input is the completed output") << "old.kaf" << "" << Answer::Append << false << "itself" << old;
+        QTest::addColumn<bool>("sizeLimit");
+        QTest::addColumn<QString>("calls");
+        QTest::newRow("missing input") << "missing.txt" << "" << Answer::Overwrite << false << "unread";
+        QTest::newRow("directory as input") << "folder" << "" << Answer::Overwrite << false << "unread";
+        QTest::newRow("missing folder") << "" << "no/out.kaf" << Answer::Overwrite << false << "unwritten";
+        QTest::newRow("full device") << "" << "full.kaf" << Answer::Overwrite << false << "question unwritten";
+        QTest::newRow("overwrite fails") << "" << "" << Answer::Overwrite << true << "question unwritten";
+        QTest::newRow("append fails") << "" << "" << Answer::Append << true << "question unwritten";
     }
-    void existingOutputIsAnsweredAndFailuresKeepIt()
+    void failedRunKeepsTheOutput()
     {
         QFETCH(QString, input);
         QFETCH(QString, output);
         QFETCH(Answer, answer);
         QFETCH(bool, sizeLimit);
         QFETCH(QString, calls);
-        QFETCH(QByteArray, kept);
         ConversionOptions options;
         options.inputFileNames = QStringList{input.isEmpty() ? m_input : m_dir.filePath(input)};
         options.outputText = output.isEmpty() ? QString() : m_dir.filePath(output);
@@ -385,42 +469,32 @@ private slots:
             && (::geteuid() == 0 || !QFile::link(QStringLiteral("/dev/full"), options.outputText)))
             QSKIP("no full device to write to");
         QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("folder")));
-        writeAll(m_input, polygon("Alpha"));
-        writeAll(m_output, "old\r\n\r\n");
-        if (input == QLatin1String("old.kaf"))
-            options.inputFileNames = QStringList{m_output};
-        if (output == QLatin1String("hard.kaf")) {
-            QFile::remove(options.outputText);
-            QVERIFY(::link(QFile::encodeName(m_output).constData(), QFile::encodeName(options.outputText).constData()) == 0);
-            options.inputFileNames = QStringList{m_output};
-        }
         m_ui.answer = answer;
-        rlimit limit{};
-        getrlimit(RLIMIT_FSIZE, &limit);
-        const rlimit before = limit;
-        limit.rlim_cur = sizeLimit ? 64 : limit.rlim_cur;
-        std::signal(SIGXFSZ, SIG_IGN); // a failing write instead of the end of the process
-        setrlimit(RLIMIT_FSIZE, &limit);
-        const ConversionResult result = convert(QByteArray(), options);
-        setrlimit(RLIMIT_FSIZE, &before);
-        const QString error = "error FEHLER: Die Datei ";
-        const QHash<QString, QString> texts{
-            {"question", "question " + result.outputFileName}, {"summary", summary(1, 1)},
-            {"unread", error + options.inputFileNames.first() + " konnte nicht geöffnet werden."},
-            {"unwritten", error + result.outputFileName + " konnte nicht geschrieben werden."},
-            {"itself", error + result.outputFileName + " ist die Eingabedatei und wird nicht überschrieben."}};
-        QStringList expected;
-        for (const QString &call : calls.split(' '))
-            expected << texts.value(call);
-        QCOMPARE(m_ui.calls, expected);
-        const QByteArray bytes = readAll(m_output);
-        if (calls.endsWith(QLatin1String("summary")))
-            QVERIFY(bytes.startsWith(kept + banner() + "AC R\r\n") && bytes.count(banner()) == 1);
-        else
-            QCOMPARE(bytes, kept);
+        runOverOldOutput(options, calls, "old\r\n\r\n", sizeLimit);
         if (output == QLatin1String("full.kaf")) // a device is not replaced by a file
-            QVERIFY(!QFileInfo(result.outputFileName).isFile());
-        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("*.kaf?*")}, QDir::Files | QDir::Hidden), QStringList());
+            QVERIFY(!QFileInfo(options.outputText).isFile());
+    }
+
+    // The output named the input itself and replaced or extended it without a word.
+    void outputThatIsTheInputIsRefused_data()
+    {
+        QTest::addColumn<QString>("output"); // "" for an empty field
+        QTest::newRow("output is a hard link to the input") << "hard.kaf";
+        QTest::newRow("input is the completed output") << "";
+    }
+    void outputThatIsTheInputIsRefused()
+    {
+        QFETCH(QString, output);
+        ConversionOptions options;
+        options.inputFileNames = QStringList{m_output};
+        if (!output.isEmpty()) {
+            options.outputText = m_dir.filePath(output);
+            QFile::remove(options.outputText);
+            writeAll(m_output, "old\r\n\r\n");
+            QVERIFY(::link(QFile::encodeName(m_output).constData(), QFile::encodeName(options.outputText).constData()) == 0);
+        }
+        m_ui.answer = Answer::Append;
+        runOverOldOutput(options, "itself", "old\r\n\r\n");
     }
 
     // A stopped run leaves the output as it stood: an append is cut back, an overwrite dropped.

@@ -25,6 +25,20 @@ QList<AirspacePtr> readAll(const QByteArray &bytes)
     return airspaces;
 }
 
+// One text of every airspace read, joined by "|".
+template <typename Text>
+QString each(const QByteArray &file, Text text)
+{
+    QStringList values;
+    for (const AirspacePtr &airspace : readAll(file))
+        values.append(text(*airspace));
+    return values.join(u'|');
+}
+
+QString nameAndComment(const Airspace &a) { return a.name() + u'{' + a.comment() + u'}'; }
+QString comment(const Airspace &a) { return a.comment(); }
+QString faults(const Airspace &a) { return a.definitionFaults().join(u'|') + u'#' + a.comment(); }
+
 // Notes and faults, then each segment as the model describes it, with its radius.
 QString outline(const Airspace &airspace)
 {
@@ -34,20 +48,26 @@ QString outline(const Airspace &airspace)
     return text;
 }
 
-QString field(const Airspace &a, const QString &name)
+// The record's AC and AT lines, then the comment, of a block given a small outline.
+QString classAndType(const QByteArray &header)
 {
-    const QMap<QString, QString> fields = {
-        {"blocks", a.name() + u'{' + a.comment() + u'}'},
-        {"comment", a.comment()},
-        {"type", QString::number(a.typeFlags())},
-        {"ar", QString::number(a.arTexts().size()) + u':' + a.arTexts().join(u'|')},
-        {"ceiling", QString::number(a.ceiling()) + u'/' + a.ceilingText()},
-        {"wd", QString::number(a.warningDistance())},
-        {"limits", QString::number(a.baseUnitLimits()) + u'/' + QString::number(a.aboveGroundLimits())},
-        {"faults", a.definitionFaults().join(u'|') + u'#' + a.comment()},
-        {"outline", outline(a)},
-    };
-    return fields.value(name, QStringLiteral("no such field"));
+    const QList<AirspacePtr> airspaces = readAll(header + "\nDP 47 N 8 E\nDP 47.1 N 8 E\nDP 47.1 N 8.1 E\n");
+    if (airspaces.size() != 1)
+        return QString::number(airspaces.size()) + " airspaces";
+    return airspaces.first()->deviceRecord(0).mid(0, 2).join(u'|') + u'|' + airspaces.first()->comment();
+}
+
+void fileColumns()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("expected");   // of every airspace, joined by "|"
+}
+
+void limitColumns()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("feet");   // the base unit
+    QTest::addColumn<int>("centimetres");
 }
 
 } // namespace
@@ -57,121 +77,227 @@ class TestOpenAirReader : public QObject
     Q_OBJECT
 
 private slots:
-    void recordsFillTheAirspaces_data()
+    // ---- Bytes, lines and blocks
+
+    void encodingHoldsForTheWholeFile_data()
     {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("expected");   // of every airspace, joined by "|"
+        fileColumns();
         const QString zurich = QStringLiteral("Z\u00fcrich{}");
-        QTest::newRow("UTF-8") << QByteArray("AN Z\xc3\xbcrich") << "blocks" << zurich;
-        QTest::newRow("UTF-8 after a BOM") << QByteArray("\xef\xbb\xbf" "AN Z\xc3\xbcrich") << "blocks" << zurich;
-        QTest::newRow("Latin-1 after a BOM") << QByteArray("\xef\xbb\xbf" "AN Z\xfcrich") << "blocks" << zurich;
-        QTest::newRow("one bad byte makes all Latin-1") << QByteArray("AN Z\xc3\xbcrich\nCO \xb4") << "blocks"
+        QTest::newRow("UTF-8") << QByteArray("AN Z\xc3\xbcrich") << zurich;
+        QTest::newRow("UTF-8 after a BOM") << QByteArray("\xef\xbb\xbf" "AN Z\xc3\xbcrich") << zurich;
+        QTest::newRow("Latin-1 after a BOM") << QByteArray("\xef\xbb\xbf" "AN Z\xfcrich") << zurich;
+        QTest::newRow("one bad byte makes all Latin-1") << QByteArray("AN Z\xc3\xbcrich\nCO \xb4")
                                                         << QStringLiteral("Z\u00c3\u00bcrich{ \u00b4}");
         // The file is checked in pieces of 64 KiB: a bad byte far behind the first piece,
         // and characters across a piece's end, still count for the whole file.
         const QByteArray filler = "* " + QByteArray(70000, 'x') + "\n";
         QTest::newRow("bad byte after 70 KB makes all Latin-1") << "AN Z\xc3\xbcrich\n" + filler + "CO \xb4"
-                                                                << "blocks" << QStringLiteral("Z\u00c3\u00bcrich{ \u00b4}");
+                                                                << QStringLiteral("Z\u00c3\u00bcrich{ \u00b4}");
         QTest::newRow("UTF-8 across the pieces") << "AN " + QByteArray(65532, '.') + "\xc3\xbc\xc3\xbc"
-                                                 << "blocks" << QString(65532, u'.') + "\u00fc\u00fc{}";
+                                                 << QString(65532, u'.') + "\u00fc\u00fc{}";
         const QString unicode = QStringLiteral("AN Z\u00fcrich\r\nAC X\nDP 1 N 1 E\n* \u20ac\nAC E");
         const QString unicodeBlocks = QStringLiteral("Z\u00fcrich{    2::AC X}|default{    5::AC E}");
         QTest::newRow("UTF-16 LE") << "\xff\xfe" + QByteArray(QStringEncoder(QStringConverter::Utf16LE).encode(unicode))
-                                   << "blocks" << unicodeBlocks;
+                                   << unicodeBlocks;
         QTest::newRow("UTF-16 BE") << "\xfe\xff" + QByteArray(QStringEncoder(QStringConverter::Utf16BE).encode(unicode))
-                                   << "blocks" << unicodeBlocks;
-        QTest::newRow("a BOM inside the text is kept") << QByteArray("AN A\nCO \xef\xbb\xbf" "B") << "comment"
-                                                       << QStringLiteral(" \ufeffB");
-        QTest::newRow("CR LF, lone CR") << QByteArray("AC X\r\nAN A\rAC E\n") << "comment" << "    1::AC X\n    3::AC E";
-        QTest::newRow("2,500 characters") << "AN " + QByteArray(2500, 'x') + "\nAC E" << "comment" << "    2::AC E";
+                                   << unicodeBlocks;
+        QTest::newRow("a BOM inside the text is kept") << QByteArray("AN A\nCO \xef\xbb\xbf" "B")
+                                                       << QStringLiteral("A{ \ufeffB}");
+    }
+    void encodingHoldsForTheWholeFile()
+    {
+        QFETCH(QByteArray, file);
+        QTEST(each(file, nameAndComment), "expected");
+    }
+
+    void linesAreSplitIntoAirspaces_data()
+    {
+        fileColumns();
+        QTest::newRow("CR LF, lone CR") << QByteArray("AC X\r\nAN A\rAC E\n") << "A{    1::AC X\n    3::AC E}";
+        QTest::newRow("2,500 characters") << "AN " + QByteArray(2500, 'x') + "\nAC E" << QString(2500, u'x') + "{    2::AC E}";
         QTest::newRow("leading boundary lines are skipped")
-                << QByteArray("DP 47 N 8 E\nV X=47 N 8 E\nAC R\nAN A\nDP 47 N 8 E") << "blocks" << "A{}";
+                << QByteArray("DP 47 N 8 E\nV X=47 N 8 E\nAC R\nAN A\nDP 47 N 8 E") << "A{}";
         QTest::newRow("A line after boundary lines is read again with its line number")
-                << QByteArray("AC R\nAN ONE\nDP 47 N 8 E\nDP 48 N 8 E\nAC X\nAN TWO\nDP 47 N 8 E") << "blocks"
-                << "ONE{}|TWO{    5::AC X}";
+                << QByteArray("AC R\nAN ONE\nDP 47 N 8 E\nDP 48 N 8 E\nAC X\nAN TWO\nDP 47 N 8 E") << "ONE{}|TWO{    5::AC X}";
         QTest::newRow("TO ends the airspace and its boundary lines are skipped")
-                << QByteArray("AN ONE\nDP 1 N 1 E\nTO x\nDP 2 N 1 E\nAN TWO\nDP 1 N 1 E") << "blocks" << "ONE{}|TWO{}";
+                << QByteArray("AN ONE\nDP 1 N 1 E\nTO x\nDP 2 N 1 E\nAN TWO\nDP 1 N 1 E") << "ONE{}|TWO{}";
         QTest::newRow("faulty V record is noted and does not join the next airspace")
-                << QByteArray("AN ONE\nDP 1 N 1 E\nV Q=3\nAN TWO\nDP 1 N 1 E") << "blocks" << "ONE{    3::V Q=3}|TWO{}";
-        QTest::newRow("AC alone") << QByteArray("AC\nAN X") << "blocks" << "X{}";
+                << QByteArray("AN ONE\nDP 1 N 1 E\nV Q=3\nAN TWO\nDP 1 N 1 E") << "ONE{    3::V Q=3}|TWO{}";
+        QTest::newRow("AC alone") << QByteArray("AC\nAN X") << "X{}";
         QTest::newRow("AC E is noted; comment lines count, any A line starts")
-                << QByteArray("* one\n   * two\n\nAY\n\n\nAC E") << "blocks" << "default{    7::AC E}";
+                << QByteArray("* one\n   * two\n\nAY\n\n\nAC E") << "default{    7::AC E}";
         QTest::newRow("AN keeps a second blank and the one before a comment")
-                << QByteArray("AN  Long airspace name * x") << "blocks" << " Long airspace name {}";
-        QTest::newRow("AT upper-cased, replaces") << QByteArray("AT W\nAT tma") << "type" << "16";
-        QTest::newRow("AR digit is cut with the keyword") << QByteArray("AR1 Info\nAR1 ") << "ar" << "2:Info|";
-        QTest::newRow("AH text untrimmed") << QByteArray("AH 1000ft MSL") << "ceiling" << "30479/ 1000ft MSL";
-        QTest::newRow("AL empty is noted") << QByteArray("AC R\nAL ") << "comment" << "    2::AL";
-        QTest::newRow("AH without a number stays open and is noted")
-                << QByteArray("AC R\nAH 1000 m\nAH Ask on 122.8\nAL FL") << "ceiling" << "5000000/";
-        QTest::newRow("limits without a number are noted")
-                << QByteArray("AC R\nAH NOTAM\nAL FL") << "comment" << "    2::AH NOTAM\n    3::AL FL";
+                << QByteArray("AN  Long airspace name * x") << " Long airspace name {}";
+    }
+    void linesAreSplitIntoAirspaces()
+    {
+        QFETCH(QByteArray, file);
+        QTEST(each(file, nameAndComment), "expected");
+    }
+
+    void blockWithoutAcOrAnIsNoAirspace_data()
+    {
+        fileColumns();
+        QTest::newRow("an AT label after a terrain block")
+                << QByteArray("AC R\nDP 1 N 1 E\nTC x\nAT 1 N 1 E\nDP 1 N 1 E\nDP 2 N 1 E") << "#|no AC or AN record#";
+        QTest::newRow("a stray AR") << QByteArray("AR 119.1\nDP 1 N 1 E\nDP 2 N 1 E") << "no AC or AN record#";
+        QTest::newRow("AN alone names an airspace") << QByteArray("AN X\nDP 1 N 1 E\nDP 2 N 1 E") << "#";
+    }
+    void blockWithoutAcOrAnIsNoAirspace()
+    {
+        QFETCH(QByteArray, file);
+        QTEST(each(file, faults), "expected");
+    }
+
+    // ---- Texts and notes
+
+    void arDigitIsCutWithTheKeyword()
+    {
+        const auto arTexts = [](const Airspace &a) {
+            return QString::number(a.arTexts().size()) + u':' + a.arTexts().join(u'|');
+        };
+        QCOMPARE(each("AR1 Info\nAR1 ", arTexts), "2:Info|");
+    }
+
+    // CO texts and the lines that could not be read, in file order.
+    void commentHoldsCoTextsAndNotes_data()
+    {
+        fileColumns();
         QTest::newRow("CO texts joined, placeholders kept")
-                << QByteArray("AC R\nCO first\nCO %2 second%1\nAC E") << "comment" << " first %2 second%1\n    4::AC E";
+                << QByteArray("AC R\nCO first\nCO %2 second%1\nAC E") << " first %2 second%1\n    4::AC E";
+        QTest::newRow("AL empty is noted") << QByteArray("AC R\nAL ") << "    2::AL";
+        QTest::newRow("limits without a number are noted")
+                << QByteArray("AC R\nAH NOTAM\nAL FL") << "    2::AH NOTAM\n    3::AL FL";
+        QTest::newRow("V W= and V Z= are ignored, like unknown records")
+                << QByteArray("AC R\nV W=2\nV Z=100\nXY 1\nac r\nDY 1\nSP 0,1") << "";
+        QTest::newRow("arc texts without comma, with three parts, with inf")
+                << QByteArray("AC R\nV X=1 N 1 E\nDB 1 N 2 E\nV X=1 N 1 E\nDB 1,2,3\nV X=1 N 1 E\nDA 1, inf, 2")
+                << "    3::DB 1 N 2 E\n    5::DB 1,2,3\n    7::DA 1, inf, 2";
+        QTest::newRow("DC nan, on completion") << QByteArray("AC R\nDC nan\nV X=1 N 1 E") << "    3::V X=1 N 1 E";
         QByteArray manyNotes = "AC R\n";
         QString notes;
         for (int line = 2; line < 120000; line += 2) {   // beyond five digits the number is not padded
             manyNotes += "V Q=1\nCO x\n";
             notes += (line > 2 ? "\n" : "") + QString::number(line).rightJustified(5, u' ') + "::V Q=1 x";
         }
-        QTest::newRow("60,000 notes and CO texts in one block") << manyNotes << "comment" << notes;
-        QTest::newRow("limits in the base unit and above ground, the last of each counts")
-                << QByteArray("AC R\nAL 1000\nAL 1000 m\nAH 2000 AGL\nDP 1 N 1 E\nAC R\nAL 0 AGL\nAH NOTAM") << "limits"
-                << "1/1|0/0";
-        QTest::newRow("WD saturates") << QByteArray("AC R\nWD -99999999999999999999") << "wd" << "-2147483648";
-        QTest::newRow("V W= and V Z= are ignored, like unknown records")
-                << QByteArray("AC R\nV W=2\nV Z=100\nXY 1\nac r\nDY 1\nSP 0,1") << "comment" << "";
-        QTest::newRow("arc texts without comma, with three parts, with inf")
-                << QByteArray("AC R\nV X=1 N 1 E\nDB 1 N 2 E\nV X=1 N 1 E\nDB 1,2,3\nV X=1 N 1 E\nDA 1, inf, 2")
-                << "comment" << "    3::DB 1 N 2 E\n    5::DB 1,2,3\n    7::DA 1, inf, 2";
-        QTest::newRow("DC nan, on completion") << QByteArray("AC R\nDC nan\nV X=1 N 1 E") << "comment" << "    3::V X=1 N 1 E";
+        QTest::newRow("60,000 notes and CO texts in one block") << manyNotes << notes;
+    }
+    void commentHoldsCoTextsAndNotes()
+    {
+        QFETCH(QByteArray, file);
+        QTEST(each(file, comment), "expected");
+    }
+
+    // ---- Limits and the warning distance
+
+    void ahGivesTheCeilingAndItsText_data()
+    {
+        fileColumns();
+        QTest::newRow("text untrimmed") << QByteArray("AH 1000ft MSL") << "30479/ 1000ft MSL";
+        QTest::newRow("without a number it stays open and is noted")
+                << QByteArray("AC R\nAH 1000 m\nAH Ask on 122.8\nAL FL") << "5000000/";
+    }
+    void ahGivesTheCeilingAndItsText()
+    {
+        QFETCH(QByteArray, file);
+        QTEST(each(file, [](const Airspace &a) { return QString::number(a.ceiling()) + u'/' + a.ceilingText(); }),
+              "expected");
+    }
+
+    // Per airspace: limits read in the base unit / limits above the ground.
+    void lastLimitsAreCountedForTheSummary()
+    {
+        const auto counts = [](const Airspace &a) {
+            return QString::number(a.baseUnitLimits()) + u'/' + QString::number(a.aboveGroundLimits());
+        };
+        QCOMPARE(each("AC R\nAL 1000\nAL 1000 m\nAH 2000 AGL\nDP 1 N 1 E\nAC R\nAL 0 AGL\nAH NOTAM", counts), "1/1|0/0");
+    }
+
+    void warningDistanceSaturates()
+    {
+        const auto distance = [](const Airspace &a) { return QString::number(a.warningDistance()); };
+        QCOMPARE(each("AC R\nWD -99999999999999999999", distance), "-2147483648");
+    }
+
+    void floorAboveCeilingIsAFault()
+    {
+        QCOMPARE(each("AC R\nAL FL195\nAH 1700F AMSL\nDP 1 N 1 E\nAC R\nAL 500 m\nAH 500 m", faults),
+                 "floor above ceiling#|#");
+    }
+
+    // ---- Coordinates, centres and radii
+
+    void unreadableCoordinatesAreFaults_data()
+    {
+        fileColumns();
         QTest::newRow("DP without longitude letter, placeholder kept; V X= unreadable")
-                << QByteArray("AC R\nDP 47:30:00 N %1 * x\nV X=no") << "faults"
+                << QByteArray("AC R\nDP 47:30:00 N %1 * x\nV X=no")
                 << "line 2: coordinates not readable: DP 47:30:00 N %1 * x|line 3: coordinates not readable: V X=no"
                    "#    2::DP 47:30:00 N %1 \n    3::V X=no";
         QTest::newRow("DB point unreadable names the DB line") << QByteArray("AC R\nDB 1 O 2 E,1 N 2 E\nV X=1 N 1 E")
-                << "faults" << "line 2: coordinates not readable: DB 1 O 2 E,1 N 2 E#    3::V X=1 N 1 E";
-        QTest::newRow("an AT label after a terrain block is no airspace")
-                << QByteArray("AC R\nDP 1 N 1 E\nTC x\nAT 1 N 1 E\nDP 1 N 1 E\nDP 2 N 1 E") << "faults"
-                << "#|no AC or AN record#";
-        QTest::newRow("nor is a stray AR") << QByteArray("AR 119.1\nDP 1 N 1 E\nDP 2 N 1 E") << "faults"
-                                           << "no AC or AN record#";
-        QTest::newRow("AN alone names an airspace") << QByteArray("AN X\nDP 1 N 1 E\nDP 2 N 1 E") << "faults" << "#";
-        QTest::newRow("floor above ceiling") << QByteArray("AC R\nAL FL195\nAH 1700F AMSL\nDP 1 N 1 E\nAC R\nAL 500 m\nAH 500 m")
-                                             << "faults" << "floor above ceiling#|#";
+                << "line 2: coordinates not readable: DB 1 O 2 E,1 N 2 E#    3::V X=1 N 1 E";
+        QTest::newRow("V X= with a sharp s after the N")
+                << QByteArray("AC R\nV X=47:07:00 N\xc3\x9f 008:01:00 E\nDC 5")
+                << QString::fromUtf8("line 2: coordinates not readable: V X=47:07:00 N\u00df 008:01:00 E#"
+                                     "    2::V X=47:07:00 N\u00df 008:01:00 E");
+    }
+    void unreadableCoordinatesAreFaults()
+    {
+        QFETCH(QByteArray, file);
+        QTEST(each(file, faults), "expected");
+    }
+
+    void arcWithoutCentreIsAFault_data()
+    {
+        fileColumns();
         QTest::newRow("arc left without centre") << QByteArray("AC R\nDB 1 N 2 E,2 N 1 E")
-                << "faults" << "line 2: arc or circle without a centre: DB 1 N 2 E,2 N 1 E#";
+                << "line 2: arc or circle without a centre: DB 1 N 2 E,2 N 1 E#";
         QTest::newRow("the centre does not carry into the next airspace")
                 << QByteArray("AC R\nV X=1 N 1 E\nDB 1 N 2 E,2 N 1 E\nAC R\nDB 1 N 2 E,2 N 1 E")
-                << "faults" << "#|line 5: arc or circle without a centre: DB 1 N 2 E,2 N 1 E#";
+                << "#|line 5: arc or circle without a centre: DB 1 N 2 E,2 N 1 E#";
         QTest::newRow("circle and arc texts before any centre build nothing")
                 << QByteArray("AC R\nDC 5\nDB 1 N 2 E,2 N 1 E\nV X=1 N 1 E")
-                << "faults" << "line 3: arc or circle without a centre: DB 1 N 2 E,2 N 1 E#";
+                << "line 3: arc or circle without a centre: DB 1 N 2 E,2 N 1 E#";
+    }
+    void arcWithoutCentreIsAFault()
+    {
+        QFETCH(QByteArray, file);
+        QTEST(each(file, faults), "expected");
+    }
+
+    void circleRadiusIsInNauticalMilesUpTo1000_data()
+    {
+        fileColumns();
         const auto circle = [](int32_t radius) {
             Airspace airspace;
             airspace.addCircle(Centre, radius);
             return outline(airspace);
         };
-        QTest::newRow("DC 5") << QByteArray("AC R\nV X=47 N 8 E\nDC 5") << "outline" << circle(926000);
-        QTest::newRow("V keys and letters in lower case") << QByteArray("AC R\nV x = 47:00:00 n 008:00:00 e\nDC 5")
-                                                          << "outline" << circle(926000);
-        QTest::newRow("V X= with a sharp s after the N")
-                << QByteArray("AC R\nV X=47:07:00 N\xc3\x9f 008:01:00 E\nDC 5") << "faults"
-                << QString::fromUtf8("line 2: coordinates not readable: V X=47:07:00 N\u00df 008:01:00 E#"
-                                     "    2::V X=47:07:00 N\u00df 008:01:00 E");
-        QTest::newRow("DC 2.7 first") << QByteArray("AC R\nDC 2.7 *NM\nV X=47 N 8 E") << "outline" << circle(500040);
-        QTest::newRow("DC 1000 NM is the largest") << QByteArray("AC R\nV X=47 N 8 E\nDC 1000") << "outline"
-                                                   << circle(185200000);
+        QTest::newRow("DC 5") << QByteArray("AC R\nV X=47 N 8 E\nDC 5") << circle(926000);
+        QTest::newRow("DC 2.7 first") << QByteArray("AC R\nDC 2.7 *NM\nV X=47 N 8 E") << circle(500040);
+        QTest::newRow("DC 1000 NM is the largest") << QByteArray("AC R\nV X=47 N 8 E\nDC 1000") << circle(185200000);
         QTest::newRow("radii of 0, below 0, beyond 1000 NM are noted and build nothing")
                 << QByteArray("AC R\nV X=47 N 8 E\nDC 0\nDC -5\nDC 1000.001\nDC 1000000\nDC 1e-300\nDA 0,10,20\nDA 1001,10,20")
-                << "outline"
                 << "    3::DC 0\n    4::DC -5\n    5::DC 1000.001\n    6::DC 1000000\n    7::DC 1e-300\n"
                    "    8::DA 0,10,20\n    9::DA 1001,10,20no boundary";
+    }
+    void circleRadiusIsInNauticalMilesUpTo1000()
+    {
+        QFETCH(QByteArray, file);
+        QTEST(each(file, outline), "expected");
+    }
+
+    void arcsAndCirclesTakeTheLastCentre_data()
+    {
+        fileColumns();
+        Airspace circle;
+        circle.addCircle(Centre, 926000);
+        QTest::newRow("V keys and letters in lower case") << QByteArray("AC R\nV x = 47:00:00 n 008:00:00 e\nDC 5")
+                                                          << outline(circle);
         Airspace arc;   // 4.5 NM, from 17.071185 to 42.995148 degrees
         arc.addArc(Centre, destinationPoint(Centre, 833400, 61456266), destinationPoint(Centre, 833400, 154782532), false);
         QTest::newRow("DA decimals, blanks, bearings out of range")
-                << QByteArray("AC R\nV D=-\nV X=47 N 8 E\nDA 4.5 , -342.928815, 402.995148") << "outline" << outline(arc);
+                << QByteArray("AC R\nV D=-\nV X=47 N 8 E\nDA 4.5 , -342.928815, 402.995148") << outline(arc);
         const GeoPoint north(28800000, 169560000), south(28800000, 168840000);
         Airspace sameCentre;   // east half, west half, then a circle around a new centre
         sameCentre.addArc(Centre, north, south, true);
@@ -179,19 +305,16 @@ private slots:
         sameCentre.addCircle(GeoPoint(32400000, 169200000), 926000);
         QTest::newRow("the centre stays for the next arc; a new V X= replaces it")
                 << QByteArray("AC R\nV X=47 N 8 E\nDB 47.1 N 8 E,46.9 N 8 E\nDB 46.9 N 8 E,47.1 N 8 E\nV X=47 N 9 E\nDC 5")
-                << "outline" << outline(sameCentre);
+                << outline(sameCentre);
     }
-    void recordsFillTheAirspaces()
+    void arcsAndCirclesTakeTheLastCentre()
     {
         QFETCH(QByteArray, file);
-        QFETCH(QString, field);
-        QStringList values;
-        for (const AirspacePtr &airspace : readAll(file))
-            values.append(::field(*airspace, field));
-        QTEST(values.join(u'|'), "expected");
+        QTEST(each(file, outline), "expected");
     }
 
-    // Reader and writer share one table of class words and one of type texts.
+    // ---- Class and type; reader and writer share one table of class words and one of type texts
+
     void classAndTypeAreWrittenAsRead_data()
     {
         QTest::addColumn<QByteArray>("header");
@@ -201,8 +324,20 @@ private slots:
         for (const char *type : {"D", "AWY", "FIZ", "CTR", "TMA", "R", "TSA", "VZ", "FLF", "HPO", "GG", "HI", "SZ", "BB", "W"})
             QTest::newRow(type) << "AC D\nAT " + QByteArray(type).toLower() << QStringLiteral("AC D|AT %1|").arg(type);
         QTest::newRow("class word compared exactly") << QByteArray("AC ctr\nAT X") << "AC R|AT |    1::AC ctr";
-        // OpenAir version 2: the class of UNC areas and control zones is in AY.
         QTest::newRow("AC UNC is known") << QByteArray("AC UNC") << "AC R|AT |";
+        QTest::newRow("AT upper-cased, the last counts") << QByteArray("AC D\nAT W\nAT tma") << "AC D|AT TMA|";
+    }
+    void classAndTypeAreWrittenAsRead()
+    {
+        QFETCH(QByteArray, header);
+        QTEST(classAndType(header), "expected");
+    }
+
+    // OpenAir version 2: the class of UNC areas and control zones is in AY.
+    void ayGivesClassAndType_data()
+    {
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<QString>("expected");
         QTest::newRow("AY R") << QByteArray("AC UNC\nAY R") << "AC R|AT R|";
         QTest::newRow("AY P") << QByteArray("AC UNC\nAY P") << "AC P|AT |";
         QTest::newRow("AY Q, trimmed, upper-cased") << QByteArray("AC UNC\nAY  q ") << "AC Q|AT |";
@@ -217,31 +352,48 @@ private slots:
                 << QByteArray("AC P\nAF 123.5\nAG Paris Info\nAA 2025-05-01T00:01:00Z/2026-05-15T23:59:00Z\nAX 2")
                 << "AC P|AT |";
     }
-    void classAndTypeAreWrittenAsRead()
+    void ayGivesClassAndType()
     {
         QFETCH(QByteArray, header);
-        const QList<AirspacePtr> airspaces = readAll(header + "\nDP 47 N 8 E\nDP 47.1 N 8 E\nDP 47.1 N 8.1 E\n");
-        QCOMPARE(airspaces.size(), 1);
-        const QStringList record = airspaces.first()->deviceRecord(0);
-        QTEST(record.mid(0, 2).join(u'|') + u'|' + airspaces.first()->comment(), "expected");
+        QTEST(classAndType(header), "expected");
     }
 
-    void limitTextGivesCentimetres_data()
+    // ---- Limit texts in centimetres
+
+    // A limit starts with a number, FL or a known word; anything else is the error value,
+    // not a limit of 0.
+    void limitStartsWithANumberOrAKnownWord_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("feet");
-        QTest::addColumn<int>("centimetres");
+        limitColumns();
         QTest::newRow("ground keyword in any case, text after it") << " sfc 1000 ft" << true << 0;
+        QTest::newRow("SURFACE in any case") << "Surface" << false << 0;
         QTest::newRow("UNLIMITED") << "UNLIMITED" << false << 5000000;
-        QTest::newRow("FL 100 halves from 10,000 ft") << "FL 100" << false << 304799;
-        QTest::newRow("FL95 M is metres") << "FL95 M" << true << 950000;
+        QTest::newRow("empty") << "   " << true << -5000000;
+        QTest::newRow("NOTAM") << "NOTAM" << false << -5000000;
+        QTest::newRow("reference alone") << "MSL" << true << -5000000;
+        QTest::newRow("free text") << "Ask on 122.8" << false << -5000000;
+        QTest::newRow("negative") << "-500 ft" << false << -5000000;
+        QTest::newRow("flight level without digits") << "FL" << true << -5000000;
+        QTest::newRow("flight level with a word instead") << "FL UNL" << true << -5000000;
+    }
+    void limitStartsWithANumberOrAKnownWord()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, feet);
+        QTEST(OpenAirReader(feet).parseAltitude(text), "centimetres");
+    }
+
+    // A unit counts when it is the word right after the number, with or without a reference.
+    void unitIsTheWordRightAfterTheNumber_data()
+    {
+        limitColumns();
         QTest::newRow("feet with reference") << "1000 ft MSL" << false << 30479;
         QTest::newRow("no unit, feet") << "2000 MSL" << true << 60959;
-        // A unit counts when it is the word right after the number, with or without a reference.
         QTest::newRow("unit without reference") << "1000ft" << false << 30479;
         QTest::newRow("unit before GND") << "1000ft GND" << false << 30479;
         QTest::newRow("feet spelt out") << "1000 feet MSL" << false << 30479;
         QTest::newRow("F and blanks before AMSL") << "3445 \t F AMSL" << false << 105003;
+        QTest::newRow("odd from 10,000 ft adds 32") << "12501 ft AMSL" << false << 381031;
         QTest::newRow("metres with base unit feet") << "1000m" << true << 100000;
         QTest::newRow("METRES in lower case") << "12 metres" << true << 1200;
         QTest::newRow("M AGL") << "500M AGL" << false << 50000;
@@ -251,28 +403,43 @@ private slots:
         QTest::newRow("FTX is no unit") << "1000 FTX" << false << 100000;
         QTest::newRow("unit before a digit") << "1000FT2" << false << 30479;
         QTest::newRow("unit after another word") << "1000 MSL FT" << false << 100000;
-        QTest::newRow("FL95 MSL is feet") << "FL95 MSL" << true << 289559;
-        QTest::newRow("FL with a remark in brackets") << "FL65 (MNM ALT 5500FT)" << true << 198119;
         QTest::newRow("non-ASCII text: unit before a remark") << "2000 ft (\u00fcber Grund)" << false << 60959;
         QTest::newRow("non-ASCII text: M of MSL") << "2000 MSL \u00e9t\u00e9" << true << 60959;
-        QTest::newRow("odd from 10,000 ft adds 32") << "12501 ft AMSL" << false << 381031;
-        QTest::newRow("metres beyond 32 bits saturate") << "21474837 m MSL" << true << 2147483647;
-        QTest::newRow("digits beyond 64 bits saturate") << "99999999999999999999" << false << 2147483647;
-        QTest::newRow("feet beyond 32 bits saturate") << "99999999999 ft MSL" << false << 2147483647;
-        QTest::newRow("flight level beyond 32 bits saturates") << "FL99999999999" << true << 2147483647;
-        QTest::newRow("empty") << "   " << true << -5000000;
-        // Neither a number nor a known word in front: the error value, not a limit of 0.
-        QTest::newRow("NOTAM") << "NOTAM" << false << -5000000;
-        QTest::newRow("reference alone") << "MSL" << true << -5000000;
-        QTest::newRow("free text") << "Ask on 122.8" << false << -5000000;
-        QTest::newRow("negative") << "-500 ft" << false << -5000000;
-        QTest::newRow("flight level without digits") << "FL" << true << -5000000;
-        QTest::newRow("flight level with a word instead") << "FL UNL" << true << -5000000;
-        QTest::newRow("SURFACE in any case") << "Surface" << false << 0;
+    }
+    void unitIsTheWordRightAfterTheNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, feet);
+        QTEST(OpenAirReader(feet).parseAltitude(text), "centimetres");
+    }
+
+    // Hundreds of feet in any base unit; hundreds of metres only with a metre unit after them.
+    void flightLevelIsHundredsOfFeet_data()
+    {
+        limitColumns();
+        QTest::newRow("FL 100 halves from 10,000 ft") << "FL 100" << false << 304799;
+        QTest::newRow("FL95 M is metres") << "FL95 M" << true << 950000;
+        QTest::newRow("FL95 MSL is feet") << "FL95 MSL" << true << 289559;
+        QTest::newRow("FL with a remark in brackets") << "FL65 (MNM ALT 5500FT)" << true << 198119;
         QTest::newRow("flight level after two blanks") << "FL  95" << true << 289559;
         QTest::newRow("flight level after a tab") << "fl\t95" << false << 289559;
     }
-    void limitTextGivesCentimetres()
+    void flightLevelIsHundredsOfFeet()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, feet);
+        QTEST(OpenAirReader(feet).parseAltitude(text), "centimetres");
+    }
+
+    void hugeLimitsSaturate_data()
+    {
+        limitColumns();
+        QTest::newRow("metres beyond 32 bits") << "21474837 m MSL" << true << 2147483647;
+        QTest::newRow("digits beyond 64 bits") << "99999999999999999999" << false << 2147483647;
+        QTest::newRow("feet beyond 32 bits") << "99999999999 ft MSL" << false << 2147483647;
+        QTest::newRow("flight level beyond 32 bits") << "FL99999999999" << true << 2147483647;
+    }
+    void hugeLimitsSaturate()
     {
         QFETCH(QString, text);
         QFETCH(bool, feet);
