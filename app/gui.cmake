@@ -6,6 +6,8 @@ add_library(zonvert_gui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/settings.h ${CMAKE_CURRENT_LIST_DIR}/settings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/commandline.h ${CMAKE_CURRENT_LIST_DIR}/commandline.cpp
   ${CMAKE_CURRENT_LIST_DIR}/previewdialog.h ${CMAKE_CURRENT_LIST_DIR}/previewdialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/filterdialog.h ${CMAKE_CURRENT_LIST_DIR}/filterdialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/filterdialog.ui
   ${CMAKE_SOURCE_DIR}/resources/zonvert.qrc
 )
 target_include_directories(zonvert_gui PUBLIC ${CMAKE_SOURCE_DIR})

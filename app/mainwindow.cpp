@@ -2,8 +2,11 @@
 #include "ui_mainwindow.h"
 
 #include "app/conversionrun.h"
+#include "app/filterdialog.h"
 #include "app/messageboxui.h"
 #include "app/outputfile.h"
+#include "app/previewdata.h"
+#include "app/previewdialog.h"
 #include "app/settings.h"
 #include "model/units.h"
 
@@ -15,6 +18,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -29,6 +33,7 @@ static void initPictures()
 namespace {
 
 const char *const languageUnset = "??";
+const QString inputSeparator = QStringLiteral("; ");
 
 // The directory of the named file as it is stored: absolute, ending in "/". A field that
 // names a folder (the "." of a first start, a stored folder) keeps that folder.
@@ -39,6 +44,16 @@ QString directoryOf(const QString &fieldText)
     if (!directory.endsWith(QLatin1Char('/')))
         directory += QLatin1Char('/');
     return directory;
+}
+
+// A text setting as written. An ini file edited by hand may hold "46.5, 7.5, 50" without
+// quotes, which reads back as a list.
+QString textSetting(const QSettings &settings, const QString &key)
+{
+    const QVariant value = settings.value(key);
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString().trimmed();
 }
 
 } // namespace
@@ -88,8 +103,11 @@ MainWindow::MainWindow(int warningDistance, const QString &inputFileName,
     connect(ui->buttonConvert, &QPushButton::clicked, this, &MainWindow::convert);
     connect(ui->buttonSelectOpenAir, &QPushButton::clicked, this, &MainWindow::selectOpenAir);
     connect(ui->buttonSelectKml, &QPushButton::clicked, this, &MainWindow::selectKaf);
+    connect(ui->buttonFilter, &QPushButton::clicked, this, &MainWindow::editFilter);
+    connect(ui->buttonPreview, &QPushButton::clicked, this, &MainWindow::showPreview);
 
     if (!inputFileName.isEmpty() && !outputFileName.isEmpty()) {
+        batchRun = true;
         convert();
         close();
     }
@@ -104,6 +122,11 @@ MainWindow::~MainWindow()
 QString MainWindow::settingsFileName() const
 {
     return settings->fileName();
+}
+
+QStringList MainWindow::inputFileNamesOf(const QString &fieldText)
+{
+    return fieldText.split(inputSeparator, Qt::SkipEmptyParts);
 }
 
 void MainWindow::loadSettings()
@@ -127,6 +150,19 @@ void MainWindow::loadSettings()
     else
         ui->radFussInput->setChecked(true);
     settings->endGroup();
+
+    settings->beginGroup(QStringLiteral("OUTLINE"));
+    ui->cbxFitAirspaces->setChecked(settings->value(QStringLiteral("fitLongOutlines"), false).toBool());
+    settings->endGroup();
+
+    FilterSettings stored;
+    settings->beginGroup(QStringLiteral("FILTER"));
+    stored.skipWords = FilterSettings::wordsOf(textSetting(*settings, QStringLiteral("skip")));
+    stored.maxFloor = textSetting(*settings, QStringLiteral("maxFloor"));
+    stored.near = textSetting(*settings, QStringLiteral("near"));
+    stored.box = textSetting(*settings, QStringLiteral("box"));
+    settings->endGroup();
+    setFilter(stored);
 }
 
 void MainWindow::saveSettings()
@@ -136,7 +172,8 @@ void MainWindow::saveSettings()
     settings->endGroup();
 
     settings->beginGroup(QStringLiteral("PATH"));
-    settings->setValue(QStringLiteral("inDirectory"), directoryOf(ui->lineEditOpenAir->text()));
+    settings->setValue(QStringLiteral("inDirectory"),
+                       directoryOf(inputFileNamesOf(ui->lineEditOpenAir->text()).value(0, QStringLiteral("."))));
     settings->setValue(QStringLiteral("outDirectory"), directoryOf(ui->lineEditKml->text()));
     settings->endGroup();
 
@@ -147,6 +184,17 @@ void MainWindow::saveSettings()
 
     settings->beginGroup(QStringLiteral("InputHeight"));
     settings->setValue(QStringLiteral("baseUnitMeters"), ui->radMeterInput->isChecked());
+    settings->endGroup();
+
+    settings->beginGroup(QStringLiteral("OUTLINE"));
+    settings->setValue(QStringLiteral("fitLongOutlines"), ui->cbxFitAirspaces->isChecked());
+    settings->endGroup();
+
+    settings->beginGroup(QStringLiteral("FILTER"));
+    settings->setValue(QStringLiteral("skip"), filter.skipWords.join(QLatin1Char(',')));
+    settings->setValue(QStringLiteral("maxFloor"), filter.maxFloor);
+    settings->setValue(QStringLiteral("near"), filter.near);
+    settings->setValue(QStringLiteral("box"), filter.box);
     settings->endGroup();
 
     // An installed program keeps its settings in the user's folder, which may not exist yet.
@@ -201,16 +249,25 @@ void MainWindow::chooseLanguage()
 
 namespace {
 
-// A file dialog that starts in the field's folder and puts the chosen file into the field.
+// A file dialog that starts in the folder of the field's (first) file and puts the chosen
+// files into the field, separated by "; ".
 void chooseFileInto(QLineEdit *field, const QString &filter, QFileDialog::FileMode mode)
 {
     QFileDialog dialog;
     dialog.setNameFilter(filter);
     dialog.setViewMode(QFileDialog::Detail);
     dialog.setFileMode(mode);
-    dialog.setDirectory(field->text());
-    if (dialog.exec() && !dialog.selectedFiles().isEmpty())
-        field->setText(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
+    // A field names a folder (after a restart) or files: start in the folder of the first.
+    const QFileInfo first(MainWindow::inputFileNamesOf(field->text()).value(0));
+    dialog.setDirectory(first.isDir() ? first.absoluteFilePath() : first.absolutePath());
+    if (!dialog.exec() || dialog.selectedFiles().isEmpty())
+        return;
+    QStringList chosen = dialog.selectedFiles();
+    if (mode != QFileDialog::ExistingFiles)
+        chosen = chosen.mid(0, 1);
+    for (QString &name : chosen)
+        name = QDir::toNativeSeparators(name);
+    field->setText(chosen.join(inputSeparator));
 }
 
 } // namespace
@@ -218,7 +275,7 @@ void chooseFileInto(QLineEdit *field, const QString &filter, QFileDialog::FileMo
 void MainWindow::selectOpenAir()
 {
     chooseFileInto(ui->lineEditOpenAir, tr("OpenAir (*.txt);;Korvel Airspace Formated (*.kaf)"),
-                   QFileDialog::ExistingFile);
+                   QFileDialog::ExistingFiles);
 }
 
 void MainWindow::selectKaf()
@@ -229,12 +286,28 @@ void MainWindow::selectKaf()
 void MainWindow::convert()
 {
     ConversionOptions options;
-    options.inputFileNames = QStringList{ui->lineEditOpenAir->text()};
+    options.inputFileNames = inputFileNamesOf(ui->lineEditOpenAir->text());
     options.outputText = ui->lineEditKml->text();
     options.heightsInFeet = ui->radFussInput->isChecked();
     options.closeOutlines = ui->cbxCloseAirspaces->isChecked();
+    options.fitLongOutlines = ui->cbxFitAirspaces->isChecked();
+    options.filter = filter;
+    options.keepPreview = !batchRun;
     options.distanceInMetres = ui->radMeter->isChecked();
     options.warningDistance = ui->SpinBoxWarnDist->value();
+
+    // The dialog checks what it stores, but the ini file may have been edited by hand.
+    const QString invalid = filter.invalidPart(options.heightsInFeet);
+    if (!invalid.isEmpty()) {
+        const QString value = invalid == QLatin1String("-max-floor") ? filter.maxFloor
+                              : invalid == QLatin1String("-near")    ? filter.near
+                                                                     : filter.box;
+        setPreview(nullptr);
+        QMessageBox::critical(this, QObject::tr("FEHLER"),
+                              tr("Der Filter kann nicht gelesen werden: %1\nBitte berichtigen Sie ihn mit „Filter...“.")
+                                  .arg(value));
+        return;
+    }
 
     // The completed output name shows in its field before any box asks about it.
     class WindowUi : public MessageBoxUi
@@ -248,5 +321,37 @@ void MainWindow::convert()
     };
 
     WindowUi boxes(this, ui->lineEditKml);
-    ConversionRun(boxes).run(options);
+    const ConversionResult result = ConversionRun(boxes).run(options);
+    setPreview(result.outcome == ConversionResult::Outcome::Finished ? result.preview : nullptr);
+}
+
+void MainWindow::setPreview(std::shared_ptr<const PreviewData> shown)
+{
+    preview = std::move(shown);
+    ui->buttonPreview->setEnabled(preview != nullptr);
+}
+
+void MainWindow::showPreview()
+{
+    if (!preview)
+        return;
+    // The dialog draws from the data; a run started meanwhile must not take it away.
+    const std::shared_ptr<const PreviewData> shown = preview;
+    PreviewDialog dialog(*shown, settings, this);
+    dialog.exec();
+}
+
+void MainWindow::setFilter(const FilterSettings &chosen)
+{
+    filter = chosen;
+    const QString summary = filter.summary();
+    ui->labelFilterSummary->setText(summary);
+    ui->labelFilterSummary->setToolTip(summary);
+}
+
+void MainWindow::editFilter()
+{
+    FilterDialog dialog(filter, ui->radFussInput->isChecked(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        setFilter(dialog.settings());
 }

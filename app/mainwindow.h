@@ -1,18 +1,23 @@
 #pragma once
 
+#include "app/airspacefilter.h"
+
 #include <QMainWindow>
 #include <QString>
 #include <QTranslator>
 
+#include <memory>
+
 class QCloseEvent;
 class QSettings;
+struct PreviewData;
 
 namespace Ui {
 class MainWindow;
 }
 
-// The one window: file fields, units, closing option, warning distance and the two
-// command buttons. Its settings are read when it is built and saved when it closes.
+// The one window: file fields, units, closing and fitting options, warning distance, filter
+// and the command buttons. Its settings are read when it is built and saved when it closes.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -28,6 +33,9 @@ public:
     QString languageCode() const { return language; }
     QString settingsFileName() const;
 
+    // The input field holds one file or several separated by "; ".
+    static QStringList inputFileNamesOf(const QString &fieldText);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -35,14 +43,22 @@ private slots:
     void selectKaf();
     void selectOpenAir();
     void convert();
+    void editFilter();
+    void showPreview();
 
 private:
     void chooseLanguage();
     void loadSettings();
     void saveSettings();
+    void setFilter(const FilterSettings &chosen);
+    // The picture of the last finished run; none disables the preview button.
+    void setPreview(std::shared_ptr<const PreviewData> preview);
 
     Ui::MainWindow *ui;
     QSettings *settings;
     QString language;
     QTranslator translator;
+    FilterSettings filter;
+    std::shared_ptr<const PreviewData> preview;
+    bool batchRun = false;   // converts once and closes: nobody will look at a preview
 };

@@ -2,6 +2,81 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>FilterDialog</name>
+    <message>
+        <source>Filter</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>Nur eingeschaltete Teile wirken. Ausgelassene Lufträume werden weder geschrieben noch als fehlerhaft gemeldet.</source>
+        <translation>Only the parts switched on apply. Airspaces left out are neither written nor reported as faulty.</translation>
+    </message>
+    <message>
+        <source>&amp;Klassen und Typen weglassen</source>
+        <translation>Leave out &amp;classes and types</translation>
+    </message>
+    <message>
+        <source>E, F, G, FIS</source>
+        <translation>E, F, G, FIS</translation>
+    </message>
+    <message>
+        <source>Wörter aus AC oder AY, durch Kommas getrennt</source>
+        <translation>Words of AC or AY, separated by commas</translation>
+    </message>
+    <message>
+        <source>&amp;Untergrenze höchstens</source>
+        <translation>&amp;Floor at most</translation>
+    </message>
+    <message>
+        <source>FL100</source>
+        <translation>FL100</translation>
+    </message>
+    <message>
+        <source>Wie eine AL-Angabe: FL100, 3000m, 9500ft; ohne Einheit in der Basis Einheit für Höhen</source>
+        <translation>Like an AL limit: FL100, 3000m, 9500ft; without unit in the base unit for heights</translation>
+    </message>
+    <message>
+        <source>Nur im U&amp;mkreis</source>
+        <translation>Only &amp;near a point</translation>
+    </message>
+    <message>
+        <source>46.5, 7.5, 50</source>
+        <translation>46.5, 7.5, 50</translation>
+    </message>
+    <message>
+        <source>Breite, Länge in Grad (mit Punkt), Abstand in km</source>
+        <translation>Latitude, longitude in degrees (with a point), distance in km</translation>
+    </message>
+    <message>
+        <source>Nur im &amp;Gebiet</source>
+        <translation>Only in the &amp;box</translation>
+    </message>
+    <message>
+        <source>45.8, 5.9, 47.8, 10.5</source>
+        <translation>45.8, 5.9, 47.8, 10.5</translation>
+    </message>
+    <message>
+        <source>Süd, West, Nord, Ost in Grad (mit Punkt)</source>
+        <translation>South, west, north, east in degrees (with a point)</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>&amp;Abbrechen</source>
+        <translation>C&amp;ancel</translation>
+    </message>
+    <message>
+        <source>Für „%1“ fehlt der Wert. Geben Sie ihn ein oder schalten Sie den Teil aus.</source>
+        <translation>“%1” has no value. Enter one or switch the part off.</translation>
+    </message>
+    <message>
+        <source>„%1“ kann nicht gelesen werden: %2</source>
+        <translation>“%1” cannot be read: %2</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>openAir to KAF Konverter</source>
@@ -58,6 +133,24 @@
     <message>
         <source>Korvel Airspace Formated (*.kaf)</source>
         <translation>Korvel Airspace Formated (*.kaf)</translation>
+    </message>
+    <message>
+        <source>Lange Lufträume nach aussen vereinfachen</source>
+        <translation>Simplify long airspaces outwards</translation>
+    </message>
+    <message>
+        <source>&amp;Filter...</source>
+        <translation>Fi&amp;lter...</translation>
+    </message>
+    <message>
+        <source>&amp;Vorschau</source>
+        <translation>&amp;Preview</translation>
+    </message>
+    <message>
+        <source>Der Filter kann nicht gelesen werden: %1
+Bitte berichtigen Sie ihn mit „Filter...“.</source>
+        <translation>The filter cannot be read: %1
+Please correct it with “Filter...”.</translation>
     </message>
 </context>
 <context>
@@ -353,6 +446,46 @@ Rückgabewert: 0 alle Lufträume geschrieben, 3 einige oder keine geschrieben,
     <message>
         <source>%1, %2: %3/%4 umgewandelt</source>
         <translation>%1, %2: %3/%4 converted</translation>
+    </message>
+    <message>
+        <source>-preview braucht einen Dateinamen mit .png oder .svg, nicht: %1</source>
+        <translation>-preview needs a file name ending in .png or .svg, not: %1</translation>
+    </message>
+    <message>
+        <source>Der Wert von %1 ist nicht lesbar.</source>
+        <translation>The value of %1 cannot be read.</translation>
+    </message>
+    <message>
+        <source>  - %1: %2 -&gt; %3 Segmente, bis %4 m grösser</source>
+        <translation>  - %1: %2 -&gt; %3 segments, up to %4 m larger</translation>
+    </message>
+    <message>
+        <source>Lufträume vereinfacht</source>
+        <translation>Airspaces simplified</translation>
+    </message>
+    <message>
+        <source>Folgende Lufträume wurden vereinfacht:
+
+</source>
+        <translation>The following airspaces were simplified:
+
+</translation>
+    </message>
+    <message>
+        <source>%1 Lufträume durch Filter ausgelassen</source>
+        <translation>%1 airspaces left out by the filter</translation>
+    </message>
+    <message>
+        <source>%1 nach Klasse oder Typ</source>
+        <translation>%1 by class or type</translation>
+    </message>
+    <message>
+        <source>%1 mit Untergrenze über %2</source>
+        <translation>%1 with a floor above %2</translation>
+    </message>
+    <message>
+        <source>%1 ausserhalb des Gebiets</source>
+        <translation>%1 outside the area</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,81 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr_FR">
 <context>
+    <name>FilterDialog</name>
+    <message>
+        <source>Filter</source>
+        <translation>Filtre</translation>
+    </message>
+    <message>
+        <source>Nur eingeschaltete Teile wirken. Ausgelassene Lufträume werden weder geschrieben noch als fehlerhaft gemeldet.</source>
+        <translation>Seules les parties activées s&apos;appliquent. Les espaces aériens écartés ne sont ni écrits ni signalés comme erronés.</translation>
+    </message>
+    <message>
+        <source>&amp;Klassen und Typen weglassen</source>
+        <translation>Écarter les &amp;classes et types</translation>
+    </message>
+    <message>
+        <source>E, F, G, FIS</source>
+        <translation>E, F, G, FIS</translation>
+    </message>
+    <message>
+        <source>Wörter aus AC oder AY, durch Kommas getrennt</source>
+        <translation>Mots de AC ou AY, séparés par des virgules</translation>
+    </message>
+    <message>
+        <source>&amp;Untergrenze höchstens</source>
+        <translation>&amp;Plancher au plus</translation>
+    </message>
+    <message>
+        <source>FL100</source>
+        <translation>FL100</translation>
+    </message>
+    <message>
+        <source>Wie eine AL-Angabe: FL100, 3000m, 9500ft; ohne Einheit in der Basis Einheit für Höhen</source>
+        <translation>Comme une limite AL : FL100, 3000m, 9500ft ; sans unité dans l&apos;unité de base des hauteurs</translation>
+    </message>
+    <message>
+        <source>Nur im U&amp;mkreis</source>
+        <translation>Seulement dans un &amp;rayon</translation>
+    </message>
+    <message>
+        <source>46.5, 7.5, 50</source>
+        <translation>46.5, 7.5, 50</translation>
+    </message>
+    <message>
+        <source>Breite, Länge in Grad (mit Punkt), Abstand in km</source>
+        <translation>Latitude, longitude en degrés (avec un point), distance en km</translation>
+    </message>
+    <message>
+        <source>Nur im &amp;Gebiet</source>
+        <translation>Seulement dans la &amp;zone</translation>
+    </message>
+    <message>
+        <source>45.8, 5.9, 47.8, 10.5</source>
+        <translation>45.8, 5.9, 47.8, 10.5</translation>
+    </message>
+    <message>
+        <source>Süd, West, Nord, Ost in Grad (mit Punkt)</source>
+        <translation>Sud, ouest, nord, est en degrés (avec un point)</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>&amp;Abbrechen</source>
+        <translation>&amp;Annuler</translation>
+    </message>
+    <message>
+        <source>Für „%1“ fehlt der Wert. Geben Sie ihn ein oder schalten Sie den Teil aus.</source>
+        <translation>« %1 » n&apos;a pas de valeur. Saisissez-la ou désactivez cette partie.</translation>
+    </message>
+    <message>
+        <source>„%1“ kann nicht gelesen werden: %2</source>
+        <translation>« %1 » ne peut pas être lu : %2</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>openAir to KAF Konverter</source>
@@ -58,6 +133,24 @@
     <message>
         <source>Korvel Airspace Formated (*.kaf)</source>
         <translation>Korvel Airspace Formated (*.kaf)</translation>
+    </message>
+    <message>
+        <source>Lange Lufträume nach aussen vereinfachen</source>
+        <translation>Simplifier les longs espaces vers l&apos;extérieur</translation>
+    </message>
+    <message>
+        <source>&amp;Filter...</source>
+        <translation>Fi&amp;ltre...</translation>
+    </message>
+    <message>
+        <source>&amp;Vorschau</source>
+        <translation>&amp;Aperçu</translation>
+    </message>
+    <message>
+        <source>Der Filter kann nicht gelesen werden: %1
+Bitte berichtigen Sie ihn mit „Filter...“.</source>
+        <translation>Le filtre ne peut pas être lu : %1
+Veuillez le corriger avec « Filtre... ».</translation>
     </message>
 </context>
 <context>
@@ -353,6 +446,46 @@ Rückgabewert: 0 alle Lufträume geschrieben, 3 einige oder keine geschrieben,
     <message>
         <source>%1, %2: %3/%4 umgewandelt</source>
         <translation>%1, %2 : %3/%4 convertis</translation>
+    </message>
+    <message>
+        <source>-preview braucht einen Dateinamen mit .png oder .svg, nicht: %1</source>
+        <translation>-preview demande un nom de fichier en .png ou .svg, pas : %1</translation>
+    </message>
+    <message>
+        <source>Der Wert von %1 ist nicht lesbar.</source>
+        <translation>La valeur de %1 est illisible.</translation>
+    </message>
+    <message>
+        <source>  - %1: %2 -&gt; %3 Segmente, bis %4 m grösser</source>
+        <translation>  - %1 : %2 -&gt; %3 segments, jusqu&apos;à %4 m plus grand</translation>
+    </message>
+    <message>
+        <source>Lufträume vereinfacht</source>
+        <translation>Espaces aériens simplifiés</translation>
+    </message>
+    <message>
+        <source>Folgende Lufträume wurden vereinfacht:
+
+</source>
+        <translation>Les espaces aériens suivants ont été simplifiés :
+
+</translation>
+    </message>
+    <message>
+        <source>%1 Lufträume durch Filter ausgelassen</source>
+        <translation>%1 espaces aériens écartés par le filtre</translation>
+    </message>
+    <message>
+        <source>%1 nach Klasse oder Typ</source>
+        <translation>%1 par classe ou type</translation>
+    </message>
+    <message>
+        <source>%1 mit Untergrenze über %2</source>
+        <translation>%1 avec un plancher au-dessus de %2</translation>
+    </message>
+    <message>
+        <source>%1 ausserhalb des Gebiets</source>
+        <translation>%1 hors de la zone</translation>
     </message>
 </context>
 </TS>

@@ -1,9 +1,12 @@
 # Tests of the desktop program: command line, window, boxes, batch runs.
 if(TARGET zonvert_gui)
-  zonvert_add_test(tst_mainwindow SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_mainwindow.cpp LIBS zonvert_gui LABELS gui)
+  zonvert_add_test(tst_mainwindow SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_mainwindow.cpp
+                   ${CMAKE_CURRENT_LIST_DIR}/modalanswerer.h LIBS zonvert_gui LABELS gui)
   # The form is built here from the same .ui file to see its state before any settings.
   set_property(TARGET tst_mainwindow PROPERTY AUTOUIC_SEARCH_PATHS ${CMAKE_SOURCE_DIR}/app)
   add_dependencies(tst_mainwindow zonvert_translations)
+  zonvert_add_test(tst_windowchoices SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_windowchoices.cpp
+                   ${CMAKE_CURRENT_LIST_DIR}/modalanswerer.h LIBS zonvert_gui LABELS gui)
 endif()
 
 # Not a test: pictures of the window for scripts/screenshots.sh.

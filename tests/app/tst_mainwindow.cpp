@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
+#include "tests/app/modalanswerer.h"
 
 #include <QMessageBox>
 #include <QtTest>
@@ -8,47 +9,6 @@
 Q_DECLARE_METATYPE(CommandLine::Action)
 
 namespace {
-
-// Answers the modal windows that open while a test runs, in order: the text of the button to
-// click (without "&" and outer blanks), or "" for Escape; windows beyond the answers are escaped.
-class ModalAnswerer : public QObject
-{
-public:
-    // Of each window: title, "on a window" or "alone", and for a message box its text, informative
-    // text, icon and sorted buttons as "text|role", the default one with "|default".
-    QList<QStringList> seen;
-    std::function<void()> onOpen; // runs while each window is open, before its answer
-
-    explicit ModalAnswerer(QStringList answers) : m_answers(std::move(answers)) { startTimer(20); }
-
-private:
-    void timerEvent(QTimerEvent *) override
-    {
-        QWidget *window = QApplication::activeModalWidget();
-        if (!window)
-            return;
-        QStringList modal{window->windowTitle(), window->parentWidget() ? "on a window" : "alone"};
-        if (auto *box = qobject_cast<QMessageBox *>(window)) {
-            QStringList buttons;
-            for (QAbstractButton *button : box->buttons())
-                buttons << button->text() + '|' + QString::number(box->buttonRole(button))
-                               + (button == box->defaultButton() ? "|default" : "");
-            buttons.sort();
-            modal << box->text() << box->informativeText()
-                  << QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon()) << buttons;
-        }
-        seen << modal;
-        if (onOpen)
-            onOpen();
-        const QString answer = m_answers.isEmpty() ? QString() : m_answers.takeFirst();
-        for (QAbstractButton *button : window->findChildren<QAbstractButton *>())
-            if (!answer.isEmpty() && button->text().remove('&').trimmed() == answer)
-                return button->click();
-        QTest::keyClick(window, Qt::Key_Escape);
-    }
-
-    QStringList m_answers;
-};
 
 const QByteArray sampleAirspace = "AC D\r\nAN TESTZONE\r\nAL GND\r\nAH 2000 ft\r\nDP 47:00:00 N 008:00:00 E\r\n"
                                   "DP 47:10:00 N 008:00:00 E\r\nDP 47:10:00 N 008:10:00 E\r\n";
@@ -118,8 +78,8 @@ private slots:
         QTest::addColumn<QVariantMap>("properties");
         using P = QList<int>;
         using V = QVariantMap;
-        QTest::newRow("MainWindow") << P{} << V{{"windowTitle", "openAir to KAF Konverter"},
-                                                {"minimumSize", QSize(411, 492)}, {"maximumSize", QSize(600, 600)}};
+        QTest::newRow("MainWindow") << P{} << V{{"windowTitle", "openAir to KAF Konverter"}, {"size", QSize(411, 564)},
+                                                {"minimumSize", QSize(411, 564)}, {"maximumSize", QSize(600, 600)}};
         QTest::newRow("labelOpenAir") << P{0, 0, 2, 3} << V{{"text", "OpenAir Datei"}};
         QTest::newRow("lineEditOpenAir") << P{3, 0, 1, 2} << V{{"text", ""}};
         QTest::newRow("buttonSelectOpenAir") << P{3, 2, 1, 1} << V{{"text", "&Datei"}, {"maximumWidth", 120}};
@@ -132,12 +92,17 @@ private slots:
         QTest::newRow("buttonSelectKml") << P{9, 2, 1, 1} << V{{"text", "D&atei"}};
         QTest::newRow("cbxCloseAirspaces") << P{10, 0, 1, 3} << V{{"text", "Lufträume automatisch Schliessen"},
                                                                   {"checked", false}};
+        QTest::newRow("cbxFitAirspaces") << P{11, 0, 1, 3} << V{{"text", "Lange Lufträume nach aussen vereinfachen"},
+                                                                {"checked", false}, {"minimumHeight", 30}};
         QTest::newRow("label") << P{12, 0, 1, 1} << V{{"text", "Warn Abstand"}, {"minimumWidth", 120}};
         QTest::newRow("SpinBoxWarnDist") << P{12, 1, 1, 1} << V{{"value", 100}, {"minimum", 0}, {"maximum", 10000}};
         QTest::newRow("frame_5") << P{12, 2, 2, 1} << V();
         QTest::newRow("radMeter") << P{} << V{{"text", "Meter [m]"}, {"checked", false}};
         QTest::newRow("radFuss") << P{} << V{{"text", "Fuss [ft]"}, {"checked", false}};
+        QTest::newRow("buttonFilter") << P{13, 0, 1, 1} << V{{"text", "&Filter..."}, {"minimumHeight", 30}};
+        QTest::newRow("labelFilterSummary") << P{14, 0, 1, 3} << V{{"wordWrap", true}};
         QTest::newRow("buttonConvert") << P{} << V{{"text", "&Umwandeln"}};
+        QTest::newRow("buttonPreview") << P{} << V{{"text", "&Vorschau"}, {"enabled", false}};
         QTest::newRow("buttonBeenden") << P{} << V{{"text", "&Beenden"}};
     }
     void formHasItsNamesTextsPlacesAndStates()
@@ -157,6 +122,11 @@ private slots:
             form.gridLayout_5->getItemPosition(form.gridLayout_5->indexOf(widget), &row, &column, &rows, &columns);
             QCOMPARE((QList<int>{row, column, rows, columns}), place);
         }
+        // The bottom bar: convert, the preview of what it wrote, quit.
+        QCOMPARE((QList<int>{form.horizontalLayout->indexOf(form.buttonConvert),
+                             form.horizontalLayout->indexOf(form.buttonPreview),
+                             form.horizontalLayout->indexOf(form.buttonBeenden)}),
+                 (QList<int>{0, 1, 2}));
     }
 
     void languageIsAskedOnceAndSettingsSurviveClosing()
@@ -208,9 +178,11 @@ private slots:
         QStringList stored;
         for (const QString &key : settings.allKeys())
             stored << key + '=' + settings.value(key).toString();
-        QCOMPARE(stored, (QStringList{"GLOBAL/Language=de", "InputHeight/baseUnitMeters=false",
-                                      "PATH/inDirectory=" + path("in/"), "PATH/outDirectory=" + path("out/"),
-                                      "WARNING/distance=10000", "WARNING/m_ft=true"}));
+        QCOMPARE(stored, (QStringList{"FILTER/box=", "FILTER/maxFloor=", "FILTER/near=", "FILTER/skip=",
+                                      "GLOBAL/Language=de", "InputHeight/baseUnitMeters=false",
+                                      "OUTLINE/fitLongOutlines=false", "PATH/inDirectory=" + path("in/"),
+                                      "PATH/outDirectory=" + path("out/"), "WARNING/distance=10000",
+                                      "WARNING/m_ft=true"}));
     }
 
     void convertShowsTheCompletedOutputNameBeforeAnyBox()
