@@ -383,35 +383,6 @@ to %2 succeeded
         <translation>no filter</translation>
     </message>
     <message>
-        <source>Aufruf: zonvert-cli -in &lt;name&gt; [-out &lt;name&gt;] [-wm &lt;zahl&gt; | -wf &lt;zahl&gt;] [-hf] [-close] [-append] [-h]
-
-Wandelt eine OpenAir-Datei in eine kaf-Luftraumdatei um.
-
-  -in &lt;name&gt;    Name und Pfad der umzuwandelnden Datei.
-  -out &lt;name&gt;   Name und Pfad der Ausgabedatei oder ein Verzeichnis; ohne Angabe
-                der Name der Eingabedatei mit der Endung .kaf; - schreibt auf die
-                Standardausgabe (Meldungen dann auf die Standardfehlerausgabe).
-  -wm &lt;zahl&gt;    Warndistanz in Metern (0 bis 10000; ohne Angabe oder 0: 400).
-  -wf &lt;zahl&gt;    Warndistanz in Fuss (0 bis 32811; wird in Meter umgerechnet).
-  -hf           Höhen ohne Einheit sind Fuss (sonst Meter).
-  -close        Offene Umrisse schließen.
-  -append       An eine bestehende Ausgabedatei anhängen (sonst wird sie ersetzt).
-  -h, -help     Diese Hilfe anzeigen.
-
-Höhen: Eine Einheit gilt, wenn sie das Wort direkt nach der Zahl ist (ft, f, feet, m,
-meter, meters, metre, metres; 1000ft, 3500 F AMSL). Das M von MSL und das F von SFC sind
-keine Einheit: 3500MSL wird in der Grundeinheit gelesen, Meter oder mit -hf Fuss.
-Flugflächen sind Fuss (FL95), mit M danach Meter (FL95 M). Ein Text ohne Zahl (NOTAM)
-wird vermerkt und lässt die Grenze offen. Die Datei kennt nur Meter über Meer: Höhen über
-Grund (AGL, ASFC, SFC, GND nach der Zahl) werden als Höhen über Meer geschrieben. Die
-Zusammenfassung nennt, wie viele Höhen ohne Einheit und über Grund geschrieben wurden.
-
-Rückgabewert: 0 alle Lufträume geschrieben, 3 einige oder keine geschrieben,
-2 Dateifehler, 1 Aufruffehler, 128 + Signalnummer nach SIGTERM oder SIGINT.
-</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>-wm braucht eine ganze Zahl von 0 bis %1 (Meter), nicht: %2</source>
         <translation>-wm needs a whole number from 0 to %1 (metres), not: %2</translation>
     </message>
@@ -486,6 +457,80 @@ Rückgabewert: 0 alle Lufträume geschrieben, 3 einige oder keine geschrieben,
     <message>
         <source>%1 ausserhalb des Gebiets</source>
         <translation>%1 outside the area</translation>
+    </message>
+    <message>
+        <source>Aufruf: zonvert-cli -in &lt;name&gt; [-in &lt;name&gt; ...] [-out &lt;name&gt;] [-wm &lt;zahl&gt; | -wf &lt;zahl&gt;] [-hf]
+                   [-close] [-fit] [-append] [-skip &lt;wörter&gt;] [-max-floor &lt;höhe&gt;]
+                   [-near &lt;breite,länge,km&gt;] [-box &lt;süd,west,nord,ost&gt;] [-preview &lt;name&gt;] [-h]
+
+Wandelt OpenAir-Dateien in eine kaf-Luftraumdatei um.
+
+  -in &lt;name&gt;    Name und Pfad der umzuwandelnden Datei; mehrmals angegeben kommen alle
+                Dateien nacheinander in eine Ausgabedatei, mit eindeutigen Namen.
+  -out &lt;name&gt;   Name und Pfad der Ausgabedatei oder ein Verzeichnis; ohne Angabe
+                der Name der (ersten) Eingabedatei mit der Endung .kaf; - schreibt auf die
+                Standardausgabe (Meldungen dann auf die Standardfehlerausgabe).
+  -wm &lt;zahl&gt;    Warndistanz in Metern (0 bis 10000; ohne Angabe oder 0: 400).
+  -wf &lt;zahl&gt;    Warndistanz in Fuss (0 bis 32811; wird in Meter umgerechnet).
+  -hf           Höhen ohne Einheit sind Fuss (sonst Meter).
+  -close        Offene Umrisse schließen.
+  -fit          Lufträume mit mehr als 100 Segmenten nach aussen vereinfachen
+                (Wellenfenster nach innen) statt sie auszulassen.
+  -append       An eine bestehende Ausgabedatei anhängen (sonst wird sie ersetzt).
+  -skip &lt;wörter&gt;  Klassen (AC) und Typen (AY) auslassen, durch Kommas getrennt: E,F,G,FIS.
+  -max-floor &lt;höhe&gt;  Lufträume auslassen, deren Untergrenze höher liegt (wie AL: FL100).
+  -near &lt;breite,länge,km&gt;  Nur Lufträume bis km um den Punkt (Grad mit Punkt).
+  -box &lt;süd,west,nord,ost&gt;  Nur Lufträume, die das Gebiet berühren.
+  -preview &lt;name&gt;  Bild der geschriebenen Lufträume als .png oder .svg.
+  -h, -help     Diese Hilfe anzeigen.
+
+Höhen: Eine Einheit gilt, wenn sie das Wort direkt nach der Zahl ist (ft, f, feet, m,
+meter, meters, metre, metres; 1000ft, 3500 F AMSL). Das M von MSL und das F von SFC sind
+keine Einheit: 3500MSL wird in der Grundeinheit gelesen, Meter oder mit -hf Fuss.
+Flugflächen sind Fuss (FL95), mit M danach Meter (FL95 M). Ein Text ohne Zahl (NOTAM)
+wird vermerkt und lässt die Grenze offen. Die Datei kennt nur Meter über Meer: Höhen über
+Grund (AGL, ASFC, SFC, GND nach der Zahl) werden als Höhen über Meer geschrieben. Die
+Zusammenfassung nennt, wie viele Höhen ohne Einheit und über Grund geschrieben wurden.
+
+Rückgabewert: 0 alle Lufträume geschrieben, 3 einige oder keine geschrieben,
+2 Dateifehler, 1 Aufruffehler, 128 + Signalnummer nach SIGTERM oder SIGINT.
+</source>
+        <translation>Usage: zonvert-cli -in &lt;name&gt; [-in &lt;name&gt; ...] [-out &lt;name&gt;] [-wm &lt;number&gt; | -wf &lt;number&gt;] [-hf]
+                   [-close] [-fit] [-append] [-skip &lt;words&gt;] [-max-floor &lt;height&gt;]
+                   [-near &lt;lat,lon,km&gt;] [-box &lt;south,west,north,east&gt;] [-preview &lt;name&gt;] [-h]
+
+Converts OpenAir files into a kaf airspace file.
+
+  -in &lt;name&gt;    Name and path of the file to convert; given several times, all files
+                go one after the other into one output file, with unique names.
+  -out &lt;name&gt;   Name and path of the output file, or a folder; if not given, the name
+                of the (first) input file with the extension .kaf; - writes to standard
+                output (messages then go to standard error).
+  -wm &lt;number&gt;  Warning distance in metres (0 to 10000; not given or 0: 400).
+  -wf &lt;number&gt;  Warning distance in feet (0 to 32811; converted to metres).
+  -hf           Heights without a unit are feet (otherwise metres).
+  -close        Close open outlines.
+  -fit          Simplify airspaces of more than 100 segments outwards (wave windows
+                inwards) instead of leaving them out.
+  -append       Append to an existing output file (otherwise it is replaced).
+  -skip &lt;words&gt;  Leave out classes (AC) and types (AY), separated by commas: E,F,G,FIS.
+  -max-floor &lt;height&gt;  Leave out airspaces whose floor is higher (like AL: FL100).
+  -near &lt;lat,lon,km&gt;  Only airspaces within km of the point (degrees with a point).
+  -box &lt;south,west,north,east&gt;  Only airspaces that touch the area.
+  -preview &lt;name&gt;  Picture of the written airspaces as .png or .svg.
+  -h, -help     Show this help.
+
+Heights: a unit counts when it is the word right after the number (ft, f, feet, m,
+meter, meters, metre, metres; 1000ft, 3500 F AMSL). The M of MSL and the F of SFC are
+no unit: 3500MSL is read in the base unit, metres or with -hf feet. Flight levels
+are feet (FL95), with M after them metres (FL95 M). A text without a number (NOTAM)
+is noted and leaves the limit open. The file knows only metres above sea level: heights
+above ground (AGL, ASFC, SFC, GND after the number) are written as heights above sea
+level. The summary says how many heights without a unit and above ground were written.
+
+Exit code: 0 all airspaces written, 3 some or none written,
+2 file error, 1 usage error, 128 + signal number after SIGTERM or SIGINT.
+</translation>
     </message>
 </context>
 </TS>

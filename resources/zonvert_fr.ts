@@ -383,35 +383,6 @@ vers %2 réussie
         <translation>aucun filtre</translation>
     </message>
     <message>
-        <source>Aufruf: zonvert-cli -in &lt;name&gt; [-out &lt;name&gt;] [-wm &lt;zahl&gt; | -wf &lt;zahl&gt;] [-hf] [-close] [-append] [-h]
-
-Wandelt eine OpenAir-Datei in eine kaf-Luftraumdatei um.
-
-  -in &lt;name&gt;    Name und Pfad der umzuwandelnden Datei.
-  -out &lt;name&gt;   Name und Pfad der Ausgabedatei oder ein Verzeichnis; ohne Angabe
-                der Name der Eingabedatei mit der Endung .kaf; - schreibt auf die
-                Standardausgabe (Meldungen dann auf die Standardfehlerausgabe).
-  -wm &lt;zahl&gt;    Warndistanz in Metern (0 bis 10000; ohne Angabe oder 0: 400).
-  -wf &lt;zahl&gt;    Warndistanz in Fuss (0 bis 32811; wird in Meter umgerechnet).
-  -hf           Höhen ohne Einheit sind Fuss (sonst Meter).
-  -close        Offene Umrisse schließen.
-  -append       An eine bestehende Ausgabedatei anhängen (sonst wird sie ersetzt).
-  -h, -help     Diese Hilfe anzeigen.
-
-Höhen: Eine Einheit gilt, wenn sie das Wort direkt nach der Zahl ist (ft, f, feet, m,
-meter, meters, metre, metres; 1000ft, 3500 F AMSL). Das M von MSL und das F von SFC sind
-keine Einheit: 3500MSL wird in der Grundeinheit gelesen, Meter oder mit -hf Fuss.
-Flugflächen sind Fuss (FL95), mit M danach Meter (FL95 M). Ein Text ohne Zahl (NOTAM)
-wird vermerkt und lässt die Grenze offen. Die Datei kennt nur Meter über Meer: Höhen über
-Grund (AGL, ASFC, SFC, GND nach der Zahl) werden als Höhen über Meer geschrieben. Die
-Zusammenfassung nennt, wie viele Höhen ohne Einheit und über Grund geschrieben wurden.
-
-Rückgabewert: 0 alle Lufträume geschrieben, 3 einige oder keine geschrieben,
-2 Dateifehler, 1 Aufruffehler, 128 + Signalnummer nach SIGTERM oder SIGINT.
-</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>-wm braucht eine ganze Zahl von 0 bis %1 (Meter), nicht: %2</source>
         <translation>-wm demande un nombre entier de 0 à %1 (mètres), pas : %2</translation>
     </message>
@@ -486,6 +457,81 @@ Rückgabewert: 0 alle Lufträume geschrieben, 3 einige oder keine geschrieben,
     <message>
         <source>%1 ausserhalb des Gebiets</source>
         <translation>%1 hors de la zone</translation>
+    </message>
+    <message>
+        <source>Aufruf: zonvert-cli -in &lt;name&gt; [-in &lt;name&gt; ...] [-out &lt;name&gt;] [-wm &lt;zahl&gt; | -wf &lt;zahl&gt;] [-hf]
+                   [-close] [-fit] [-append] [-skip &lt;wörter&gt;] [-max-floor &lt;höhe&gt;]
+                   [-near &lt;breite,länge,km&gt;] [-box &lt;süd,west,nord,ost&gt;] [-preview &lt;name&gt;] [-h]
+
+Wandelt OpenAir-Dateien in eine kaf-Luftraumdatei um.
+
+  -in &lt;name&gt;    Name und Pfad der umzuwandelnden Datei; mehrmals angegeben kommen alle
+                Dateien nacheinander in eine Ausgabedatei, mit eindeutigen Namen.
+  -out &lt;name&gt;   Name und Pfad der Ausgabedatei oder ein Verzeichnis; ohne Angabe
+                der Name der (ersten) Eingabedatei mit der Endung .kaf; - schreibt auf die
+                Standardausgabe (Meldungen dann auf die Standardfehlerausgabe).
+  -wm &lt;zahl&gt;    Warndistanz in Metern (0 bis 10000; ohne Angabe oder 0: 400).
+  -wf &lt;zahl&gt;    Warndistanz in Fuss (0 bis 32811; wird in Meter umgerechnet).
+  -hf           Höhen ohne Einheit sind Fuss (sonst Meter).
+  -close        Offene Umrisse schließen.
+  -fit          Lufträume mit mehr als 100 Segmenten nach aussen vereinfachen
+                (Wellenfenster nach innen) statt sie auszulassen.
+  -append       An eine bestehende Ausgabedatei anhängen (sonst wird sie ersetzt).
+  -skip &lt;wörter&gt;  Klassen (AC) und Typen (AY) auslassen, durch Kommas getrennt: E,F,G,FIS.
+  -max-floor &lt;höhe&gt;  Lufträume auslassen, deren Untergrenze höher liegt (wie AL: FL100).
+  -near &lt;breite,länge,km&gt;  Nur Lufträume bis km um den Punkt (Grad mit Punkt).
+  -box &lt;süd,west,nord,ost&gt;  Nur Lufträume, die das Gebiet berühren.
+  -preview &lt;name&gt;  Bild der geschriebenen Lufträume als .png oder .svg.
+  -h, -help     Diese Hilfe anzeigen.
+
+Höhen: Eine Einheit gilt, wenn sie das Wort direkt nach der Zahl ist (ft, f, feet, m,
+meter, meters, metre, metres; 1000ft, 3500 F AMSL). Das M von MSL und das F von SFC sind
+keine Einheit: 3500MSL wird in der Grundeinheit gelesen, Meter oder mit -hf Fuss.
+Flugflächen sind Fuss (FL95), mit M danach Meter (FL95 M). Ein Text ohne Zahl (NOTAM)
+wird vermerkt und lässt die Grenze offen. Die Datei kennt nur Meter über Meer: Höhen über
+Grund (AGL, ASFC, SFC, GND nach der Zahl) werden als Höhen über Meer geschrieben. Die
+Zusammenfassung nennt, wie viele Höhen ohne Einheit und über Grund geschrieben wurden.
+
+Rückgabewert: 0 alle Lufträume geschrieben, 3 einige oder keine geschrieben,
+2 Dateifehler, 1 Aufruffehler, 128 + Signalnummer nach SIGTERM oder SIGINT.
+</source>
+        <translation>Utilisation : zonvert-cli -in &lt;nom&gt; [-in &lt;nom&gt; ...] [-out &lt;nom&gt;] [-wm &lt;nombre&gt; | -wf &lt;nombre&gt;] [-hf]
+                   [-close] [-fit] [-append] [-skip &lt;mots&gt;] [-max-floor &lt;hauteur&gt;]
+                   [-near &lt;lat,lon,km&gt;] [-box &lt;sud,ouest,nord,est&gt;] [-preview &lt;nom&gt;] [-h]
+
+Convertit des fichiers OpenAir en un fichier d'espaces aériens kaf.
+
+  -in &lt;nom&gt;     Nom et chemin du fichier à convertir ; donné plusieurs fois, tous les
+                fichiers vont l'un après l'autre dans un seul fichier, avec des noms uniques.
+  -out &lt;nom&gt;    Nom et chemin du fichier de sortie, ou un dossier ; sans indication, le
+                nom du (premier) fichier d'entrée avec l'extension .kaf ; - écrit sur la
+                sortie standard (les messages vont alors sur la sortie d'erreur).
+  -wm &lt;nombre&gt;  Distance d'alerte en mètres (0 à 10000 ; non donnée ou 0 : 400).
+  -wf &lt;nombre&gt;  Distance d'alerte en pieds (0 à 32811 ; convertie en mètres).
+  -hf           Les hauteurs sans unité sont en pieds (sinon en mètres).
+  -close        Fermer les contours ouverts.
+  -fit          Simplifier vers l'extérieur les espaces de plus de 100 segments (les
+                fenêtres d'onde vers l'intérieur) au lieu de les omettre.
+  -append       Ajouter à un fichier de sortie existant (sinon il est remplacé).
+  -skip &lt;mots&gt;  Omettre des classes (AC) et des types (AY), séparés par des virgules : E,F,G,FIS.
+  -max-floor &lt;hauteur&gt;  Omettre les espaces dont le plancher est plus haut (comme AL : FL100).
+  -near &lt;lat,lon,km&gt;  Seulement les espaces à moins de km du point (degrés avec un point).
+  -box &lt;sud,ouest,nord,est&gt;  Seulement les espaces qui touchent la zone.
+  -preview &lt;nom&gt;  Image des espaces écrits en .png ou .svg.
+  -h, -help     Afficher cette aide.
+
+Hauteurs : une unité compte quand elle est le mot juste après le nombre (ft, f, feet, m,
+meter, meters, metre, metres ; 1000ft, 3500 F AMSL). Le M de MSL et le F de SFC ne sont
+pas des unités : 3500MSL est lu dans l'unité de base, mètres ou avec -hf pieds. Les
+niveaux de vol sont en pieds (FL95), suivis de M en mètres (FL95 M). Un texte sans nombre
+(NOTAM) est noté et laisse la limite ouverte. Le fichier ne connaît que des mètres
+au-dessus de la mer : les hauteurs sol (AGL, ASFC, SFC, GND après le nombre) sont écrites
+comme hauteurs au-dessus de la mer. Le résumé dit combien de hauteurs sans unité et
+au-dessus du sol ont été écrites.
+
+Code de retour : 0 tous les espaces écrits, 3 certains ou aucun écrits,
+2 erreur de fichier, 1 erreur d'appel, 128 + numéro du signal après SIGTERM ou SIGINT.
+</translation>
     </message>
 </context>
 </TS>
