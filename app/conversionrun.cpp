@@ -32,7 +32,7 @@ namespace {
 // Records are made by the calling thread and up to this many more.
 constexpr int MaxRecordHelpers = 3;
 // Records are made in batches of this many airspaces ...
-constexpr std::size_t BatchSize = 256;
+constexpr std::size_t BatchSize = 64;
 // ... and at most this many batches wait to be written, which bounds the memory of a run
 // whatever the size of its file.
 constexpr std::size_t MaxPendingBatches = 2 * MaxRecordHelpers + 2;

@@ -2,6 +2,7 @@
 
 #include "openair/altitude.h"
 #include "openair/coordinates.h"
+#include "openair/readingpaths.h"
 #include "model/saturating.h"
 #include "model/airspacetypes.h"
 #include "model/geometry.h"
@@ -9,10 +10,12 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -500,29 +503,110 @@ void OpenAirReader::readPoint()
 
 void OpenAirReader::readVariable()
 {
+    // Keys in any case. The coordinate text keeps its case: the pair reader folds the
+    // hemisphere letters itself, and upper-casing all would turn a "ß" into "SS".
+    VariableRecord record;
+    if (!readVariableByHand(m_currentLine, record))
+        record = readVariableByPatterns(m_currentLine);
+    if (record.kind == 'X') {
+        bool ok = false;
+        m_centre = parseCoordinatePair(record.value, &ok);
+        if (!ok)
+            addUnreadableCoordinates(m_lineNumber, m_lineAsRead.toString());
+        m_pendingFlags |= CentreKnown;
+    } else if (record.kind == 'D') {
+        m_clockwise = !record.value.contains(u'-');   // "+" and an empty value are clockwise
+        m_pendingFlags |= DirectionKnown;
+    } else if (record.kind == 0) {
+        addDefinitionNote();
+    }
+}
+
+VariableRecord readVariableByPatterns(const QString &line)
+{
     static const QRegularExpression centre = pattern("X\\s{0,10}=");
     static const QRegularExpression centreKey = pattern("V\\s{0,10}X\\s{0,10}=");
     static const QRegularExpression direction = pattern("D\\s{0,10}=");
     static const QRegularExpression directionKey = pattern("V\\s{0,10}D\\s{0,10}=");
     static const QRegularExpression widthOrZoom = pattern("[WZ]\\s{0,10}=");
 
-    // Keys in any case. The coordinate text keeps its case: the pair reader folds the
-    // hemisphere letters itself, and upper-casing all would turn a "ß" into "SS".
-    QString line = m_currentLine;
+    VariableRecord record;
     if (line.contains(centre)) {
-        line.remove(centreKey);
-        bool ok = false;
-        m_centre = parseCoordinatePair(line, &ok);
-        if (!ok)
-            addUnreadableCoordinates(m_lineNumber, m_lineAsRead.toString());
-        m_pendingFlags |= CentreKnown;
+        record.kind = 'X';
+        record.value = QString(line).remove(centreKey);
     } else if (line.contains(direction)) {
-        line.remove(directionKey);
-        m_clockwise = !line.contains(u'-');   // "+" and an empty value are clockwise
-        m_pendingFlags |= DirectionKnown;
-    } else if (!line.contains(widthOrZoom)) {
-        addDefinitionNote();
+        record.kind = 'D';
+        record.value = QString(line).remove(directionKey);
+    } else if (line.contains(widthOrZoom)) {
+        record.kind = 'W';
     }
+    return record;
+}
+
+namespace {
+
+bool isAsciiBlank(char16_t c) { return c == u' ' || (c >= 0x09 && c <= 0x0D); }
+char16_t asciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c; }
+
+// Where "LETTER\s{0,10}=" that starts at `at` ends, or -1 (LETTER in either case).
+qsizetype keyEnd(QStringView text, qsizetype at, char16_t letter)
+{
+    if (at >= text.size() || asciiUpper(text[at].unicode()) != letter)
+        return -1;
+    qsizetype end = at + 1;
+    int blanks = 0;
+    for (; end < text.size() && blanks <= 10 && isAsciiBlank(text[end].unicode()); ++end)
+        ++blanks;
+    return blanks <= 10 && end < text.size() && text[end] == u'=' ? end + 1 : -1;
+}
+
+// The text without any "V\s{0,10}LETTER\s{0,10}=".
+QString withoutKeys(QStringView text, char16_t letter)
+{
+    QString result;
+    qsizetype kept = 0;
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        if (asciiUpper(text[at].unicode()) != u'V')
+            continue;
+        qsizetype letterAt = at + 1;
+        for (int blanks = 0; letterAt < text.size() && blanks < 10 && isAsciiBlank(text[letterAt].unicode()); ++blanks)
+            ++letterAt;
+        const qsizetype end = keyEnd(text, letterAt, letter);
+        if (end < 0)
+            continue;
+        result += text.sliced(kept, at - kept);
+        kept = end;
+        at = end - 1;
+    }
+    result += text.sliced(kept);
+    return result;
+}
+
+} // namespace
+
+bool readVariableByHand(QStringView line, VariableRecord &record)
+{
+    if (!std::all_of(line.begin(), line.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return false;
+    // One pass finds every key; a centre counts before a direction, and both before a
+    // width or zoom.
+    bool centre = false, direction = false, widthOrZoom = false;
+    for (qsizetype at = 0; at < line.size(); ++at) {
+        const char16_t letter = asciiUpper(line[at].unicode());
+        if ((letter == u'X' || letter == u'D' || letter == u'W' || letter == u'Z') && keyEnd(line, at, letter) >= 0) {
+            centre |= letter == u'X';
+            direction |= letter == u'D';
+            widthOrZoom |= letter == u'W' || letter == u'Z';
+        }
+    }
+    record = VariableRecord();
+    if (centre || direction) {
+        record.kind = centre ? 'X' : 'D';
+        record.value = withoutKeys(line, centre ? u'X' : u'D');
+    } else if (widthOrZoom) {
+        record.kind = 'W';
+    }
+    return true;
 }
 
 void OpenAirReader::buildPendingGeometry()
@@ -594,8 +678,20 @@ void OpenAirReader::addDefinitionNote()
 {
     if (!m_airspace)
         return;
-    const QString where = QString::number(m_lineNumber).rightJustified(5, u' ') + QLatin1String("::") + m_currentLine;
-    m_airspace->appendCommentLine(where);
+    // Put together on the stack: a file may hold a note on every line.
+    char16_t number[16];
+    char16_t *start = std::end(number);
+    for (int64_t n = m_lineNumber < 0 ? -int64_t(m_lineNumber) : m_lineNumber; n > 0 || start == std::end(number); n /= 10)
+        *--start = char16_t(u'0' + n % 10);
+    if (m_lineNumber < 0)
+        *--start = u'-';
+    while (std::end(number) - start < 5)
+        *--start = u' ';
+    QVarLengthArray<char16_t, 128> where(start, std::end(number));
+    where.append(u':');
+    where.append(u':');
+    where.append(reinterpret_cast<const char16_t *>(m_currentLine.constData()), m_currentLine.size());
+    m_airspace->appendCommentLine(QStringView(where.constData(), where.size()));
 }
 
 // A vertex at 0/0 must never reach the device: the airspace is marked faulty and listed

@@ -514,6 +514,29 @@ private slots:
         }
     }
 
+    // V lines put together from keys, blanks and values in random case: telling their kind
+    // and taking their keys out by hand must give what the patterns give.
+    void variableRecordsReadByHandAsByPatterns()
+    {
+        const QStringList pieces{"V", "v", "X", "x", "D", "d", "W", "z", "=", "= ", " ", "  ", "\t", "\v",
+                                 QString(9, ' '), QString(10, ' '), QString(11, ' '), "+", "-", "47:00:00 N", "008:00:00 E", "Q", "1", "VX=", "V  D ="};
+        QRandomGenerator random(2026);
+        for (int n = 0; n < 100000; ++n) {
+            QString line;
+            for (int count = random.bounded(1, 9); count > 0; --count)
+                line += pieces.at(random.bounded(int(pieces.size())));
+            VariableRecord byHand;
+            QVERIFY(readVariableByHand(line, byHand));
+            const VariableRecord byPatterns = readVariableByPatterns(line);
+            QVERIFY2(byHand == byPatterns, qPrintable(QStringLiteral("\"%1\": %2 \"%3\" by hand, %4 \"%5\" by patterns")
+                                                          .arg(line, QChar(byHand.kind ? byHand.kind : '-'), byHand.value,
+                                                               QChar(byPatterns.kind ? byPatterns.kind : '-'),
+                                                               byPatterns.value)));
+        }
+        VariableRecord beyondAscii;
+        QVERIFY(!readVariableByHand(u"V X=47:00:00 N 008:00:00 E \u00a0"_qs, beyondAscii));
+    }
+
     void coordinatesAreReadOrExplained_data()
     {
         QTest::addColumn<QString>("text");
