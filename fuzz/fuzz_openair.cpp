@@ -1,6 +1,6 @@
 // Arbitrary bytes as an OpenAir file, through everything a conversion does with an
-// airspace short of writing the file: reading, closing, finishing, splitting, the
-// record lines and the renaming of equal names.
+// airspace short of writing the file: reading, closing, finishing, fitting long outlines,
+// splitting, the record and its bytes, and the renaming of equal names.
 
 #include "openair/openairreader.h"
 #include "output/kaf.h"
@@ -34,25 +34,31 @@ void expect(bool condition, const char *what)
     }
 }
 
-void exercise(Airspace &airspace, bool closeOutlines, int warningDistanceCm)
+// The record step of a run, with its promises: a written record is lines without line
+// breaks inside them, each ended by CR LF, and an empty line after the last; a fitted one
+// keeps to the limit; a refused airspace says why.
+void exercise(Airspace &airspace, const Kaf::RecordOptions &options)
 {
-    if (closeOutlines && !airspace.isClosed())
-        airspace.closeOutline();
-    // The run refuses bigger outlines before asking for their record.
-    if (airspace.segmentCount() > Kaf::MaxSegments)
-        return;
-    const QStringList record = airspace.deviceRecord(warningDistanceCm);
-    expect(record.size() == 1 || record.size() >= 9, "a record has one empty line or at least nine lines");
-    if (record.size() == 1) {
-        // Faulty, or an outline without boundary or extent.
-        expect(record.first().isEmpty(), "the line of a refused airspace is empty");
-        expect(!airspace.errorText().isEmpty(), "a refused airspace says why");
-        return;
-    }
-    for (const QString &line : record)
-        expect(!line.contains(QLatin1Char('\n')) && !line.contains(QLatin1Char('\r')),
+    const Kaf::Record record = Kaf::makeRecord(airspace, options);
+    switch (record.kind) {
+    case Kaf::Record::Fitted:
+        expect(record.fittedSegmentCount <= Kaf::MaxSegments, "a fitted outline keeps to the limit");
+        Q_FALLTHROUGH();
+    case Kaf::Record::Written: {
+        expect(record.bytes.endsWith("\r\n\r\n"), "a record ends with an empty line");
+        const QByteArray body = record.bytes.chopped(4);
+        expect(body.count('\n') == body.count("\r\n") && body.count('\r') == body.count("\r\n"),
                "a record line holds no line break");
-    expect(airspace.deviceRecord(warningDistanceCm) == record, "a second record equals the first");
+        expect(body.count("\r\n") >= 8, "a record has at least nine lines");
+        break;
+    }
+    case Kaf::Record::Faulty:
+        expect(!airspace.errorText().isEmpty(), "a refused airspace says why");
+        break;
+    case Kaf::Record::OverLimit:
+        expect(record.segmentCount > Kaf::MaxSegments, "only an outline beyond the limit is over it");
+        break;
+    }
 }
 
 } // namespace
@@ -67,8 +73,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     // The options come from the size, so that the text itself stays as it is.
     const bool heightsInFeet = size & 1;
-    const bool closeOutlines = size & 2;
-    const int warningDistanceCm = (size & 4) ? 0 : 40000;
+    Kaf::RecordOptions options;
+    options.closeOutline = size & 2;
+    options.warningDistanceCm = (size & 4) ? 0 : 40000;
+    options.fitLongOutline = size & 8;
 
     OpenAirReader reader(heightsInFeet);
     reader.openBytes(QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)));
@@ -78,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (++count > MaxAirspaces)
             break;
         deviceNames.append(airspace->deviceName());
-        exercise(*airspace, closeOutlines, warningDistanceCm);
+        exercise(*airspace, options);
     }
     reader.close();
     const qsizetype names = deviceNames.size();

@@ -442,7 +442,9 @@ public:
         std::vector<std::pair<Sample, Sample>> &work = m_work;
         work.assign(1, {first, last});
         for (int budget = 400; !work.empty();) {
-            const auto [s, e] = work.back();
+            // Named copies, not a structured binding: a lambda below uses them.
+            const Sample s = work.back().first;
+            const Sample e = work.back().second;
             work.pop_back();
             const double span = (e.t - s.t) * len;
             if (s.hit.edge == e.hit.edge || 0.5 * (s.hit.distance + e.hit.distance + span) <= best)
