@@ -75,20 +75,38 @@ double segmentDistance(Vec a, Vec b, Vec c, Vec d)
                     std::min(pointSegmentDistance(c, a, b), pointSegmentDistance(d, a, b)));
 }
 
+// The bounding box of a segment.
+struct Box {
+    double minX = 0;
+    double minY = 0;
+    double maxX = 0;
+    double maxY = 0;
+};
+
+inline Box boxOf(Vec a, Vec b)
+{
+    return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+}
+
+// True when the boxes are farther apart than margin along an axis.
+inline bool apart(const Box &p, const Box &q, double margin)
+{
+    return p.maxX + margin < q.minX || q.maxX + margin < p.minX || p.maxY + margin < q.minY || q.maxY + margin < p.minY;
+}
+
 // False when segments a-b and c-d are certainly farther apart than margin: their boxes are, or
 // one lies wholly on one side of the other's line.
 bool mayTouch(Vec a, Vec b, Vec c, Vec d, double margin)
 {
-    if (std::max(a.x, b.x) + margin < std::min(c.x, d.x) || std::max(c.x, d.x) + margin < std::min(a.x, b.x)
-        || std::max(a.y, b.y) + margin < std::min(c.y, d.y) || std::max(c.y, d.y) + margin < std::min(a.y, b.y))
+    if (apart(boxOf(a, b), boxOf(c, d), margin))
         return false;
-    const auto apart = [margin](Vec p, Vec q, Vec u, Vec v) {
+    const auto beside = [margin](Vec p, Vec q, Vec u, Vec v) {
         const Vec r = q - p;
         const double limit = margin * margin * dot(r, r);
         const double s1 = cross(r, u - p), s2 = cross(r, v - p);
         return ((s1 > 0 && s2 > 0) || (s1 < 0 && s2 < 0)) && s1 * s1 > limit && s2 * s2 > limit;
     };
-    return !apart(a, b, c, d) && !apart(c, d, a, b);
+    return !beside(a, b, c, d) && !beside(c, d, a, b);
 }
 
 // True when p lies in the closed triangle a, b, c (either orientation).
@@ -294,10 +312,12 @@ public:
         // Edges count in every cell they come within Touch of, so that touching edges share one.
         // Most edges lie in a single cell, which is remembered for the second pass.
         m_single.resize(n);
+        m_boxes.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
             const Vec a = points[i], b = points[i + 1 == n ? 0 : i + 1];
-            const int c0 = m_shape.column(std::min(a.x, b.x) - Touch), c1 = m_shape.column(std::max(a.x, b.x) + Touch);
-            const int r0 = m_shape.row(std::min(a.y, b.y) - Touch), r1 = m_shape.row(std::max(a.y, b.y) + Touch);
+            const Box box = m_boxes[i] = boxOf(a, b);
+            const int c0 = m_shape.column(box.minX - Touch), c1 = m_shape.column(box.maxX + Touch);
+            const int r0 = m_shape.row(box.minY - Touch), r1 = m_shape.row(box.maxY + Touch);
             if (c0 == c1 && r0 == r1) {
                 m_single[i] = r0 * m_shape.nx + c0;
                 ++m_start[std::size_t(m_single[i]) + 1];
@@ -324,6 +344,7 @@ public:
     const GridShape &shape() const { return m_shape; }
     Vec start(int edge) const { return (*m_points)[std::size_t(edge)]; }
     Vec end(int edge) const { return (*m_points)[(std::size_t(edge) + 1) % m_points->size()]; }
+    const Box &box(int edge) const { return m_boxes[std::size_t(edge)]; }
 
     // Calls visit(edge) for every edge listed in a cell (edges in several cells repeat).
     template <typename F>
@@ -344,6 +365,19 @@ public:
             }
         }
     }
+    // The same until visit returns false; false then.
+    template <typename F>
+    bool everyPairInCell(std::size_t cell, F visit) const
+    {
+        for (int k = m_start[cell]; k < m_start[cell + 1]; ++k) {
+            for (int l = k + 1; l < m_start[cell + 1]; ++l) {
+                const int x = m_items[std::size_t(k)], y = m_items[std::size_t(l)];
+                if (!visit(std::min(x, y), std::max(x, y)))
+                    return false;
+            }
+        }
+        return true;
+    }
 
 private:
     const std::vector<Vec> *m_points = nullptr;
@@ -353,6 +387,7 @@ private:
     std::vector<int> m_fill;
     std::vector<int> m_single;
     std::vector<double> m_lengths;
+    std::vector<Box> m_boxes;   // of each edge
 };
 
 template <typename Current, typename Visit>
@@ -917,6 +952,42 @@ enum class Trace {
     Tangled,   // so many contacts that working them out would take too long
 };
 
+// Whether the corner at point i runs straight back along the edge that leads to it.
+bool foldsBack(const std::vector<Vec> &points, int i)
+{
+    const int n = int(points.size());
+    const Vec shared = points[std::size_t(i)], p = points[std::size_t(i == 0 ? n - 1 : i - 1)],
+              q = points[std::size_t(i + 1 == n ? 0 : i + 1)];
+    const double side = cross(p - shared, q - shared);
+    return dot(p - shared, q - shared) > 0
+           && side * side <= Touch * Touch * std::max(dot(p - shared, p - shared), dot(q - shared, q - shared));
+}
+
+// Most outlines neither cross nor touch themselves, which this shows at little cost: pairs of
+// edges in a cell are mostly neighbours, or have boxes apart. False when some pair needs a
+// closer look, or there are so many pairs that the outline may be a tangle: the tracing decides.
+bool clearOfItself(const SegmentGrid &grid, std::size_t pairLimit)
+{
+    const std::vector<Vec> &points = grid.points();
+    const int n = int(points.size());
+    std::size_t pairs = 0;
+    const auto clear = [&](int i, int j) {
+        ++pairs;
+        if (j == i + 1 || (i == 0 && j == n - 1))
+            return !foldsBack(points, j == i + 1 ? j : i);
+        if (apart(grid.box(i), grid.box(j), Touch))
+            return true;
+        const Vec a = points[std::size_t(i)], b = points[std::size_t(i + 1)];
+        const Vec c = points[std::size_t(j)], d = points[std::size_t(j + 1 == n ? 0 : j + 1)];
+        return !mayTouch(a, b, c, d, Touch) || segmentDistance(a, b, c, d) >= Touch;
+    };
+    for (std::size_t cell = 0, cells = grid.cellCount(); cell < cells; ++cell) {
+        if (pairs > pairLimit || !grid.everyPairInCell(cell, clear))
+            return false;
+    }
+    return true;
+}
+
 // Replaces a crossing or touching outline by the boundary of the union of what it encloses,
 // walked with that union on the right. Kept arcs that do not survive whole lose their mark.
 Trace traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
@@ -933,6 +1004,9 @@ Trace traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
     }
     const SegmentGrid &grid = given ? *given : local;
     const std::vector<Vec> &points = grid.points();
+    const std::size_t pairLimit = 256 * std::size_t(n) + 1000000, contactLimit = 4 * std::size_t(n) + 1000;
+    if (clearOfItself(grid, pairLimit))
+        return Trace::Clear;
 
     struct Split {
         int segment;
@@ -958,17 +1032,12 @@ Trace traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
     // Corners where the outline runs straight back along itself.
     thread_local std::vector<char> folds;
     folds.assign(vs.size(), 0);
-    for (int i = 0; i < n; ++i) {
-        const Vec shared = points[std::size_t(i)], p = points[std::size_t(i == 0 ? n - 1 : i - 1)], q = points[std::size_t(next(i))];
-        const double side = cross(p - shared, q - shared);
-        folds[std::size_t(i)] = dot(p - shared, q - shared) > 0
-                                && side * side <= Touch * Touch * std::max(dot(p - shared, p - shared), dot(q - shared, q - shared));
-    }
+    for (int i = 0; i < n; ++i)
+        folds[std::size_t(i)] = foldsBack(points, i);
     // Every pair of edges that share a grid cell; a pair in several cells counts once. An
     // outline is a tangle when its edges meet far more often than an outline that follows a
     // border can.
     std::set<std::pair<int, int>> touching;
-    const std::size_t pairLimit = 256 * std::size_t(n) + 1000000, contactLimit = 4 * std::size_t(n) + 1000;
     std::size_t pairs = 0;
     for (std::size_t cell = 0, cells = grid.cellCount(); cell < cells; ++cell) {
         if (pairs > pairLimit || splits.size() + joins.size() > contactLimit) {
