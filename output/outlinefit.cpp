@@ -310,8 +310,10 @@ public:
         const std::size_t cells = std::size_t(m_shape.nx) * std::size_t(m_shape.ny);
         m_start.assign(cells + 1, 0);
         // Edges count in every cell they come within Touch of, so that touching edges share one.
-        // Most edges lie in a single cell, which is remembered for the second pass.
-        m_single.resize(n);
+        // The cells of each edge are remembered for the second pass: the one cell of most
+        // edges, or how many of the listed ones (as -1 - count) for an edge over several.
+        m_cellsOf.resize(n);
+        m_spread.clear();
         m_boxes.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
             const Vec a = points[i], b = points[i + 1 == n ? 0 : i + 1];
@@ -319,24 +321,29 @@ public:
             const int c0 = m_shape.column(box.minX - Touch), c1 = m_shape.column(box.maxX + Touch);
             const int r0 = m_shape.row(box.minY - Touch), r1 = m_shape.row(box.maxY + Touch);
             if (c0 == c1 && r0 == r1) {
-                m_single[i] = r0 * m_shape.nx + c0;
-                ++m_start[std::size_t(m_single[i]) + 1];
+                m_cellsOf[i] = r0 * m_shape.nx + c0;
+                ++m_start[std::size_t(m_cellsOf[i]) + 1];
             } else {
-                m_single[i] = -1;
-                m_shape.cells(a, b, Touch, [&](int cell) { ++m_start[std::size_t(cell) + 1]; });
+                const std::size_t before = m_spread.size();
+                m_shape.cells(a, b, Touch, [&](int cell) {
+                    ++m_start[std::size_t(cell) + 1];
+                    m_spread.push_back(cell);
+                });
+                m_cellsOf[i] = -1 - int(m_spread.size() - before);
             }
         }
         for (std::size_t c = 0; c < cells; ++c)
             m_start[c + 1] += m_start[c];
         m_items.resize(std::size_t(m_start[cells]));
         m_fill.assign(m_start.begin(), m_start.end() - 1);
+        std::size_t spread = 0;
         for (std::size_t i = 0; i < n; ++i) {
-            if (m_single[i] >= 0) {
-                m_items[std::size_t(m_fill[std::size_t(m_single[i])]++)] = int(i);
+            if (m_cellsOf[i] >= 0) {
+                m_items[std::size_t(m_fill[std::size_t(m_cellsOf[i])]++)] = int(i);
                 continue;
             }
-            m_shape.cells(points[i], points[i + 1 == n ? 0 : i + 1], Touch,
-                          [&](int cell) { m_items[std::size_t(m_fill[std::size_t(cell)]++)] = int(i); });
+            for (const std::size_t end = spread + std::size_t(-1 - m_cellsOf[i]); spread < end; ++spread)
+                m_items[std::size_t(m_fill[std::size_t(m_spread[spread])]++)] = int(i);
         }
     }
 
@@ -385,7 +392,8 @@ private:
     std::vector<int> m_start;
     std::vector<int> m_items;
     std::vector<int> m_fill;
-    std::vector<int> m_single;
+    std::vector<int> m_cellsOf;
+    std::vector<int> m_spread;   // the cells of the edges over several, in edge order
     std::vector<double> m_lengths;
     std::vector<Box> m_boxes;   // of each edge
 };
