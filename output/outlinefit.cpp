@@ -1601,6 +1601,9 @@ private:
     int blocker(Vec a, Vec b, std::initializer_list<int> skip)
     {
         ++m_query;
+        // The skipped edges count as seen already.
+        for (int s : skip)
+            m_seen[std::size_t(s)] = m_query;
         int found = -1;
         m_grid.visit(
             a, b, Clearance,
@@ -1609,10 +1612,6 @@ private:
                 if (m_seen[std::size_t(edge)] == m_query)
                     return true;
                 m_seen[std::size_t(edge)] = m_query;
-                for (int s : skip) {
-                    if (s == edge)
-                        return true;
-                }
                 const Vec c = at(edge).p, d = at(at(edge).next).p;
                 if (mayTouch(a, b, c, d, Clearance) && segmentDistance(a, b, c, d) < Clearance) {
                     found = edge;
