@@ -289,62 +289,21 @@ public:
     {
         m_points = &points;
         const std::size_t n = points.size();
-        double minX = Infinity, minY = Infinity, maxX = -Infinity, maxY = -Infinity;
-        m_lengths.resize(n);
+        Box all{Infinity, Infinity, -Infinity, -Infinity};
+        m_boxes.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
             const Vec p = points[i];
-            minX = std::min(minX, p.x);
-            minY = std::min(minY, p.y);
-            maxX = std::max(maxX, p.x);
-            maxY = std::max(maxY, p.y);
-            m_lengths[i] = dot(points[i + 1 == n ? 0 : i + 1] - p, points[i + 1 == n ? 0 : i + 1] - p);
+            all.minX = std::min(all.minX, p.x);
+            all.minY = std::min(all.minY, p.y);
+            all.maxX = std::max(all.maxX, p.x);
+            all.maxY = std::max(all.maxY, p.y);
+            m_boxes[i] = boxOf(p, points[i + 1 == n ? 0 : i + 1]);
         }
         // Cells about twice as wide as the middle edge (of some evenly spread ones): a few long
         // edges (joining lines, a border straight across) do not crowd the dense parts' cells.
-        const std::size_t step = std::max<std::size_t>(n / 63, 1);
-        std::size_t sampled = 0;
-        for (std::size_t i = 0; i < n; i += step)
-            m_lengths[sampled++] = m_lengths[i];
-        std::nth_element(m_lengths.begin(), m_lengths.begin() + std::ptrdiff_t(sampled / 2), m_lengths.begin() + std::ptrdiff_t(sampled));
-        m_shape.setUp(minX, minY, maxX, maxY, n, n > 0 ? 2 * std::sqrt(m_lengths[sampled / 2]) : 1.0);
-        const std::size_t cells = std::size_t(m_shape.nx) * std::size_t(m_shape.ny);
-        m_start.assign(cells + 1, 0);
-        // Edges count in every cell they come within Touch of, so that touching edges share one.
-        // The cells of each edge are remembered for the second pass: the one cell of most
-        // edges, or how many of the listed ones (as -1 - count) for an edge over several.
-        m_cellsOf.resize(n);
-        m_spread.clear();
-        m_boxes.resize(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            const Vec a = points[i], b = points[i + 1 == n ? 0 : i + 1];
-            const Box box = m_boxes[i] = boxOf(a, b);
-            const int c0 = m_shape.column(box.minX - Touch), c1 = m_shape.column(box.maxX + Touch);
-            const int r0 = m_shape.row(box.minY - Touch), r1 = m_shape.row(box.maxY + Touch);
-            if (c0 == c1 && r0 == r1) {
-                m_cellsOf[i] = r0 * m_shape.nx + c0;
-                ++m_start[std::size_t(m_cellsOf[i]) + 1];
-            } else {
-                const std::size_t before = m_spread.size();
-                m_shape.cells(a, b, Touch, [&](int cell) {
-                    ++m_start[std::size_t(cell) + 1];
-                    m_spread.push_back(cell);
-                });
-                m_cellsOf[i] = -1 - int(m_spread.size() - before);
-            }
-        }
-        for (std::size_t c = 0; c < cells; ++c)
-            m_start[c + 1] += m_start[c];
-        m_items.resize(std::size_t(m_start[cells]));
-        m_fill.assign(m_start.begin(), m_start.end() - 1);
-        std::size_t spread = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (m_cellsOf[i] >= 0) {
-                m_items[std::size_t(m_fill[std::size_t(m_cellsOf[i])]++)] = int(i);
-                continue;
-            }
-            for (const std::size_t end = spread + std::size_t(-1 - m_cellsOf[i]); spread < end; ++spread)
-                m_items[std::size_t(m_fill[std::size_t(m_spread[spread])]++)] = int(i);
-        }
+        m_shape.setUp(all.minX, all.minY, all.maxX, all.maxY, n, n > 0 ? 2 * middleLength() : 1.0);
+        countCells();
+        fillCells();
     }
 
     const std::vector<Vec> &points() const { return *m_points; }
@@ -387,11 +346,71 @@ public:
     }
 
 private:
+    double middleLength()
+    {
+        const std::vector<Vec> &points = *m_points;
+        const std::size_t n = points.size(), step = std::max<std::size_t>(n / 63, 1);
+        m_lengths.clear();
+        for (std::size_t i = 0; i < n; i += step) {
+            const Vec d = points[i + 1 == n ? 0 : i + 1] - points[i];
+            m_lengths.push_back(dot(d, d));
+        }
+        const auto middle = m_lengths.begin() + std::ptrdiff_t(m_lengths.size() / 2);
+        std::nth_element(m_lengths.begin(), middle, m_lengths.end());
+        return std::sqrt(*middle);
+    }
+
+    // Edges count in every cell they come within Touch of, so that touching edges share one.
+    // The cells of each edge are remembered for the filling: the one cell of most edges, or
+    // how many of the listed ones (as -1 - count) for an edge over several. Each cell's count
+    // goes to its own start, which the filling then counts down.
+    void countCells()
+    {
+        const std::vector<Vec> &points = *m_points;
+        const std::size_t n = points.size(), cells = std::size_t(m_shape.nx) * std::size_t(m_shape.ny);
+        m_start.assign(cells + 1, 0);
+        m_cellsOf.resize(n);
+        m_spread.clear();
+        for (std::size_t i = 0; i < n; ++i) {
+            const Box &box = m_boxes[i];
+            const int c0 = m_shape.column(box.minX - Touch), c1 = m_shape.column(box.maxX + Touch);
+            const int r0 = m_shape.row(box.minY - Touch), r1 = m_shape.row(box.maxY + Touch);
+            if (c0 == c1 && r0 == r1) {
+                m_cellsOf[i] = r0 * m_shape.nx + c0;
+                ++m_start[std::size_t(m_cellsOf[i])];
+                continue;
+            }
+            const std::size_t before = m_spread.size();
+            m_shape.cells(points[i], points[i + 1 == n ? 0 : i + 1], Touch, [&](int cell) {
+                ++m_start[std::size_t(cell)];
+                m_spread.push_back(cell);
+            });
+            m_cellsOf[i] = -1 - int(m_spread.size() - before);
+        }
+        for (std::size_t c = 1; c < cells; ++c)
+            m_start[c] += m_start[c - 1];
+        m_start[cells] = m_start[cells - 1];
+    }
+
+    // Last edge first, each to the end of its cells' lists: each list in edge order.
+    void fillCells()
+    {
+        m_items.resize(std::size_t(m_start.back()));
+        std::size_t spread = m_spread.size();
+        for (std::size_t i = m_cellsOf.size(); i-- > 0;) {
+            if (m_cellsOf[i] >= 0) {
+                m_items[std::size_t(--m_start[std::size_t(m_cellsOf[i])])] = int(i);
+                continue;
+            }
+            for (const std::size_t first = spread - std::size_t(-1 - m_cellsOf[i]); spread > first;)
+                m_items[std::size_t(--m_start[std::size_t(m_spread[--spread])])] = int(i);
+        }
+    }
+
     const std::vector<Vec> *m_points = nullptr;
     GridShape m_shape;
     std::vector<int> m_start;
     std::vector<int> m_items;
-    std::vector<int> m_fill;
     std::vector<int> m_cellsOf;
     std::vector<int> m_spread;   // the cells of the edges over several, in edge order
     std::vector<double> m_lengths;
