@@ -148,6 +148,8 @@ struct GridShape {
     double perCell = 1;   // 1 / cell
     int nx = 1;
     int ny = 1;
+    double lastColumn = 0;   // nx - 1
+    double lastRow = 0;      // ny - 1
 
     // Cells about `preferred` wide, between one and four per item over the box.
     void setUp(double minX, double minY, double maxX, double maxY, std::size_t items, double preferred)
@@ -163,19 +165,14 @@ struct GridShape {
         ny = int(std::min(height / cell, 4096.0)) + 1;
         cell = std::max(width / nx, height / ny) * (1 + 1e-9);
         perCell = 1 / cell;
+        lastColumn = nx - 1;
+        lastRow = ny - 1;
         x0 = minX;
         y0 = minY;
     }
-    int column(double x) const
-    {
-        const double c = (x - x0) * perCell;
-        return c >= nx - 1 ? nx - 1 : (c > 0 ? int(c) : 0);   // also NaN to 0
-    }
-    int row(double y) const
-    {
-        const double r = (y - y0) * perCell;
-        return r >= ny - 1 ? ny - 1 : (r > 0 ? int(r) : 0);
-    }
+    // Clamped to the grid, NaN to 0.
+    int column(double x) const { return int(std::min(std::max(0.0, (x - x0) * perCell), lastColumn)); }
+    int row(double y) const { return int(std::min(std::max(0.0, (y - y0) * perCell), lastRow)); }
     // Every cell that a segment, widened by margin, touches. Border cells stand for
     // everything beyond them.
     template <typename F>
@@ -636,11 +633,7 @@ private:
         Vec a, b;
         double slope;   // dx / dy
     };
-    int band(double y) const
-    {
-        const double k = (y - m_minY) * m_perBand;
-        return k >= m_bands - 1 ? m_bands - 1 : (k > 0 ? int(k) : 0);
-    }
+    int band(double y) const { return int(std::min(std::max(0.0, (y - m_minY) * m_perBand), double(m_bands - 1))); }
 
     double m_minY = 0;
     double m_perBand = 1;
