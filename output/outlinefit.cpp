@@ -3,6 +3,7 @@
 #include "model/geometry.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -1482,15 +1483,17 @@ public:
                 }))
                 return false;
             if (candidate.kind == 0) {
-                double cost;
-                if (!removal(candidate.node, cost))
+                // What the cost depends on renews the candidate when it changes; only the
+                // outline around the node may have shrunk to a triangle since.
+                if (!removable(candidate.node))
                     continue;
+                assert(costHolds(candidate));
                 const int blocker = removalBlocker(candidate.node);
                 if (blocker >= 0) {
                     block(blocker, candidate);
                     continue;
                 }
-                applyRemoval(candidate.node, cost);
+                applyRemoval(candidate.node, candidate.cost);
             } else {
                 Vec corner;
                 double errorIn, errorOut, reach;
@@ -1536,7 +1539,7 @@ private:
     const Node &at(int i) const { return m_nodes[std::size_t(i)]; }
 
     // Removing a node whose edges turn left (or run straight on) adds the triangle they make.
-    bool removal(int v, double &cost) const
+    bool removable(int v) const
     {
         const Node &node = at(v);
         if (node.locked)
@@ -1546,12 +1549,24 @@ private:
             return false;   // a triangle stays
         const Vec a = at(u).p, b = node.p, c = at(w).p;
         const double turn = cross(b - a, c - b);
-        if (turn < 0 || (turn == 0 && dot(b - a, c - b) <= 0))
+        return !(turn < 0 || (turn == 0 && dot(b - a, c - b) <= 0));
+    }
+    bool removal(int v, double &cost) const
+    {
+        if (!removable(v))
             return false;
         // Both bounds hold; each is the meeting of a growing and a falling one, and the least
         // of such meetings is still one.
-        cost = std::min(removalBound(a, b, c, at(u).error, node.error), cornerBound(a, c, at(u).reach, at(w).reach));
+        const Node &node = at(v);
+        const Vec a = at(node.prev).p, b = node.p, c = at(node.next).p;
+        cost = std::min(removalBound(a, b, c, at(node.prev).error, node.error),
+                        cornerBound(a, c, at(node.prev).reach, at(node.next).reach));
         return std::isfinite(cost);
+    }
+    bool costHolds(const Candidate &candidate) const
+    {
+        double cost;
+        return removal(candidate.node, cost) && cost == candidate.cost;
     }
 
     // Collapsing edge v1-v2 into the point where the lines of its neighbours meet, when that
