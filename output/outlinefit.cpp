@@ -1768,6 +1768,22 @@ private:
 // ---------------------------------------------------------------------------------------------
 
 // The memory of one fit at a time, kept per thread so that it is taken only once.
+// A line or a kept arc of the written outline.
+struct Piece {
+    int arc;   // -1 for a line
+    GeoPoint from, to;
+    Vec a, b;
+    double bound;   // of its distance from the original
+};
+
+// A line with the bound of its distance, stretched by how much longer an east step is where it
+// lies than the frame says.
+struct Ranked {
+    const Piece *piece;
+    double stretch;
+    double bound;   // stretched
+};
+
 struct Workspace {
     std::vector<Element> elements;
     Polyline line;
@@ -1778,6 +1794,9 @@ struct Workspace {
     Simplifier simplifier;
     PolygonIndex polygon;
     std::vector<Vec> written;
+    std::vector<int> kept;
+    std::vector<Piece> pieces;
+    std::vector<Ranked> ranked;
 };
 
 class Fitter
@@ -1786,7 +1805,8 @@ public:
     Fitter(const SegmentList &outline, int maxSegments, FitSide side, Workspace &work)
         : m_outline(outline), m_target(maxSegments), m_side(side), m_elements(work.elements), m_line(work.line),
           m_points(work.points), m_start(work.start), m_nodes(work.nodes), m_index(work.index),
-          m_simplifier(work.simplifier), m_polygon(work.polygon), m_written(work.written)
+          m_simplifier(work.simplifier), m_polygon(work.polygon), m_written(work.written),
+          m_kept(work.kept), m_pieces(work.pieces), m_ranked(work.ranked)
     {
         m_elements.clear();
         clearLine();
@@ -1999,31 +2019,37 @@ private:
     OutlineFit finish(const std::vector<Node> &nodes)
     {
         OutlineFit result;
-        // Start at the first node that does not lie inside a kept arc.
-        int start = -1;
-        for (std::size_t i = 0; i < nodes.size() && start < 0; ++i) {
+        const int start = startNode(nodes);
+        if (start < 0 || !collectPieces(nodes, start) || int(m_pieces.size()) > m_target || m_pieces.empty()
+            || !check(m_written, nodes))
+            return result;
+        result.largestDistanceCm = int32_t(std::min(std::ceil(largestDistance() * 100.0), 2e9));
+        result.segments = writtenSegments();
+        return result;
+    }
+
+    // The first node that does not lie inside a kept arc, or -1.
+    int startNode(const std::vector<Node> &nodes) const
+    {
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
             const Node &node = nodes[i];
             if (node.alive && (node.arc < 0 || nodes[std::size_t(node.prev)].arc != node.arc))
-                start = int(i);
+                return int(i);
         }
         // The whole outline is one kept arc: it starts at its given point.
-        for (std::size_t i = 0; i < nodes.size() && start < 0; ++i) {
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
             const Node &node = nodes[i];
             if (node.alive && node.arc >= 0 && node.vertex >= 0 && m_start[std::size_t(node.vertex)].exact)
-                start = int(i);
+                return int(i);
         }
-        if (start < 0)
-            return result;
-        // The outline as written, in the working direction, for the checks.
-        std::vector<Vec> &written = m_written;
-        written.clear();
-        struct Piece {
-            int arc;   // -1 for a line
-            GeoPoint from, to;
-            Vec a, b;
-            double bound;   // of its distance from the original
-        };
-        std::vector<Piece> pieces;
+        return -1;
+    }
+
+    // The pieces as written, and the outline as written in the working direction for the checks.
+    bool collectPieces(const std::vector<Node> &nodes, int start)
+    {
+        m_written.clear();
+        m_pieces.clear();
         struct {
             int node = -1;
             Corner corner;
@@ -2036,11 +2062,11 @@ private:
                 Piece piece{node.arc, {}, {}, node.p, {}, 0.0};
                 int j = i;
                 do {
-                    written.push_back(nodes[std::size_t(j)].p);
+                    m_written.push_back(nodes[std::size_t(j)].p);
                     j = nodes[std::size_t(j)].next;
                 } while (j != start && nodes[std::size_t(j)].arc == node.arc && nodes[std::size_t(j)].alive && j != i);
                 piece.b = nodes[std::size_t(j)].p;
-                pieces.push_back(piece);
+                m_pieces.push_back(piece);
                 i = j;
             } else {
                 // Each corner is worked out once: it ends one line and starts the next.
@@ -2048,35 +2074,30 @@ private:
                 if (i == carried.node)
                     a = carried.corner;
                 else if (!cornerOf(nodes, i, a))
-                    return result;
+                    return false;
                 if (!cornerOf(nodes, node.next, b))
-                    return result;
+                    return false;
                 carried = {node.next, b};
                 // Corners that round to the same point are one.
                 if (a.geo != b.geo) {
-                    written.push_back(a.p);
-                    pieces.push_back({-1, a.geo, b.geo, a.p, b.p, node.error});
+                    m_written.push_back(a.p);
+                    m_pieces.push_back({-1, a.geo, b.geo, a.p, b.p, node.error});
                 }
                 i = node.next;
             }
         } while (i != start && --guard > 0);
-        if (guard == 0 || int(pieces.size()) > m_target || pieces.empty())
-            return result;
-        const bool checked = check(written, nodes);
-        if (!checked)
-            return result;
+        return guard > 0;
+    }
 
-        // The largest distance of the written lines from the original outline.
+    // The largest distance of the written lines from the original outline.
+    double largestDistance()
+    {
         // The frame is true to lengths east at its middle latitude only: nearer the equator an
         // east step is longer than it says. Each line's distance is stretched by the most
         // that applies where it lies.
-        struct Ranked {
-            const Piece *piece;
-            double stretch;
-            double bound;   // stretched
-        };
-        std::vector<Ranked> ranked;
-        for (const Piece &piece : pieces) {
+        std::vector<Ranked> &ranked = m_ranked;
+        ranked.clear();
+        for (const Piece &piece : m_pieces) {
             if (piece.arc >= 0)
                 continue;
             const double reach = std::min(std::abs(double(piece.from.lat)), std::abs(double(piece.to.lat)))
@@ -2085,41 +2106,46 @@ private:
             const double stretch = std::max(1.0, std::max(cosine(latitude), 1e-6) * MetresPerMas / m_frame.sx);
             ranked.push_back({&piece, stretch, piece.bound * stretch});
         }
-        std::sort(ranked.begin(), ranked.end(), [](const Ranked &x, const Ranked &y) {
+        // Exactly only for the few lines whose bound could still set the largest; beyond them
+        // the bound stands in. Only those few need ranking.
+        constexpr int Exact = 3;
+        const auto ranks = ranked.begin() + std::min<std::ptrdiff_t>(Exact + 1, std::ptrdiff_t(ranked.size()));
+        std::partial_sort(ranked.begin(), ranks, ranked.end(), [](const Ranked &x, const Ranked &y) {
             return x.bound > y.bound || (x.bound == y.bound && x.piece < y.piece);
         });
-        // Exactly only for the few lines whose bound could still set the largest; beyond them
-        // the bound stands in.
         double largest = 0;
-        int exactLeft = 3;
-        for (const Ranked &r : ranked) {
+        int exactLeft = Exact;
+        for (auto r = ranked.begin(); r != ranks; ++r) {
             // A bound of 0 is an edge of the original as it was.
-            if (r.piece->bound <= 0 || r.bound + RoundingSlack <= largest)
+            if (r->piece->bound <= 0 || r->bound + RoundingSlack <= largest)
                 break;
             if (exactLeft-- == 0) {
-                largest = r.bound + RoundingSlack;
+                largest = r->bound + RoundingSlack;
                 break;
             }
-            largest = std::max(largest, r.stretch * m_index.segmentHausdorff(r.piece->a, r.piece->b, largest / r.stretch));
+            largest = std::max(largest, r->stretch * m_index.segmentHausdorff(r->piece->a, r->piece->b, largest / r->stretch));
         }
         // The arcs' stand-ins lie that much off the arcs themselves.
         if (largest > 0)
             largest += m_line.arcOffset;
-        result.largestDistanceCm = int32_t(std::min(std::ceil(largest * 100.0), 2e9));
+        return largest;
+    }
 
+    SegmentList writtenSegments() const
+    {
         // Written clockwise: the working direction for outlines that grow outwards.
         const bool reverse = m_side == FitSide::Inside;
         // The new lines share one allocation.
         const auto block = std::make_shared<std::vector<AirspaceSegment>>();
-        block->reserve(pieces.size());
-        for (const Piece &piece : pieces) {
+        block->reserve(m_pieces.size());
+        for (const Piece &piece : m_pieces) {
             if (piece.arc < 0)
                 block->emplace_back(reverse ? piece.to : piece.from, reverse ? piece.from : piece.to);
         }
         SegmentList segments;
-        segments.reserve(pieces.size());
+        segments.reserve(m_pieces.size());
         std::size_t nextLine = 0;
-        for (const Piece &piece : pieces) {
+        for (const Piece &piece : m_pieces) {
             if (piece.arc < 0) {
                 segments.push_back(SegmentPtr(block, &(*block)[nextLine++]));
                 continue;
@@ -2135,8 +2161,7 @@ private:
         }
         if (reverse)
             std::reverse(segments.begin(), segments.end());
-        result.segments = std::move(segments);
-        return result;
+        return segments;
     }
 
     // The written outline must be simple, turn the working way, and hold the original on its
@@ -2221,7 +2246,6 @@ private:
     bool m_clockwise = true;
     bool m_lineReady = false;        // m_line holds the polyline of the working direction
     bool m_startIsLine = false;      // m_start is m_line's vertices
-    std::vector<int> m_kept;
     std::vector<Element> &m_elements;
     Polyline &m_line;
     std::vector<Vec> &m_points;      // the original outline as a polyline
@@ -2231,6 +2255,9 @@ private:
     Simplifier &m_simplifier;
     PolygonIndex &m_polygon;
     std::vector<Vec> &m_written;
+    std::vector<int> &m_kept;
+    std::vector<Piece> &m_pieces;
+    std::vector<Ranked> &m_ranked;
 };
 
 } // namespace
