@@ -1784,6 +1784,51 @@ struct Ranked {
     double bound;   // stretched
 };
 
+// Where an edge starts from the left.
+struct Left {
+    double minX;
+    std::size_t edge;
+};
+
+inline bool operator<(const Left &a, const Left &b)
+{
+    return a.minX < b.minX || (a.minX == b.minX && a.edge < b.edge);
+}
+
+// Sorts items that come in long rising or falling runs, as the edges of an outline do by where
+// they start: the runs are merged, which costs far less than sorting from scratch. Items must
+// all differ.
+template <typename T>
+void sortRuns(std::vector<T> &items, std::vector<T> &buffer, std::vector<std::size_t> &starts)
+{
+    // The runs, falling ones turned round, and where each starts.
+    starts.clear();
+    for (std::size_t i = 0, n = items.size(); i < n;) {
+        std::size_t end = i + 1;
+        const bool falling = end < n && items[end] < items[i];
+        while (end < n && (items[end] < items[end - 1]) == falling)
+            ++end;
+        if (falling)
+            std::reverse(items.begin() + std::ptrdiff_t(i), items.begin() + std::ptrdiff_t(end));
+        starts.push_back(i);
+        i = end;
+    }
+    // Neighbouring runs merged in rounds.
+    buffer.resize(items.size());
+    while (starts.size() > 1) {
+        std::size_t kept = 0;
+        for (std::size_t r = 0; r < starts.size(); r += 2) {
+            const auto from = items.begin() + std::ptrdiff_t(starts[r]);
+            const auto middle = r + 1 < starts.size() ? items.begin() + std::ptrdiff_t(starts[r + 1]) : items.end();
+            const auto to = r + 2 < starts.size() ? items.begin() + std::ptrdiff_t(starts[r + 2]) : items.end();
+            std::merge(from, middle, middle, to, buffer.begin() + (from - items.begin()));
+            starts[kept++] = starts[r];
+        }
+        starts.resize(kept);
+        items.swap(buffer);
+    }
+}
+
 struct Workspace {
     std::vector<Element> elements;
     Polyline line;
@@ -1797,6 +1842,10 @@ struct Workspace {
     std::vector<int> kept;
     std::vector<Piece> pieces;
     std::vector<Ranked> ranked;
+    std::vector<Box> boxes;
+    std::vector<Left> byLeft;
+    std::vector<Left> leftBuffer;
+    std::vector<std::size_t> runs;
 };
 
 class Fitter
@@ -1806,7 +1855,8 @@ public:
         : m_outline(outline), m_target(maxSegments), m_side(side), m_elements(work.elements), m_line(work.line),
           m_points(work.points), m_start(work.start), m_nodes(work.nodes), m_index(work.index),
           m_simplifier(work.simplifier), m_polygon(work.polygon), m_written(work.written),
-          m_kept(work.kept), m_pieces(work.pieces), m_ranked(work.ranked)
+          m_kept(work.kept), m_pieces(work.pieces), m_ranked(work.ranked),
+          m_boxes(work.boxes), m_byLeft(work.byLeft), m_leftBuffer(work.leftBuffer), m_runs(work.runs)
     {
         m_elements.clear();
         clearLine();
@@ -2204,36 +2254,34 @@ private:
         return true;
     }
 
-    static bool isSimple(const std::vector<Vec> &points)
+    bool isSimple(const std::vector<Vec> &points)
     {
         const std::size_t n = points.size();
-        struct Span {
-            double minX, maxX, minY, maxY;
-            std::size_t edge;
-        };
-        std::vector<Span> spans(n);
+        m_boxes.resize(n);
+        m_byLeft.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
             const Vec a = points[i], b = points[(i + 1) % n];
-            spans[i] = {std::min(a.x, b.x), std::max(a.x, b.x), std::min(a.y, b.y), std::max(a.y, b.y), i};
+            m_boxes[i] = boxOf(a, b);
+            m_byLeft[i] = {m_boxes[i].minX, i};
             // Consecutive edges must not fold onto each other.
             const Vec c = points[(i + 2) % n];
             if (a == b || (cross(b - a, c - b) == 0 && dot(b - a, c - b) < 0))
                 return false;
         }
-        std::sort(spans.begin(), spans.end(), [](const Span &a, const Span &b) {
-            return a.minX < b.minX || (a.minX == b.minX && a.edge < b.edge);
-        });
+        // Edges from the left; each pair whose boxes overlap is looked at once.
+        sortRuns(m_byLeft, m_leftBuffer, m_runs);
         for (std::size_t i = 0; i < n; ++i) {
-            for (std::size_t j = i + 1; j < n && spans[j].minX <= spans[i].maxX; ++j) {
-                if (spans[j].minY > spans[i].maxY || spans[j].maxY < spans[i].minY)
+            const std::size_t e = m_byLeft[i].edge;
+            const Box &first = m_boxes[e];
+            for (std::size_t j = i + 1; j < n && m_byLeft[j].minX <= first.maxX; ++j) {
+                const std::size_t f = m_byLeft[j].edge;
+                if (m_boxes[f].minY > first.maxY || m_boxes[f].maxY < first.minY)
                     continue;
-                const std::size_t e = spans[i].edge, f = spans[j].edge;
                 const std::size_t gap = e > f ? e - f : f - e;
                 if (gap == 1 || gap == n - 1)
                     continue;
-                if (segmentDistance(points[e], points[(e + 1) % n], points[f], points[(f + 1) % n]) <= 0) {
+                if (segmentDistance(points[e], points[(e + 1) % n], points[f], points[(f + 1) % n]) <= 0)
                     return false;
-                }
             }
         }
         return true;
@@ -2258,6 +2306,10 @@ private:
     std::vector<int> &m_kept;
     std::vector<Piece> &m_pieces;
     std::vector<Ranked> &m_ranked;
+    std::vector<Box> &m_boxes;       // of the written edges
+    std::vector<Left> &m_byLeft;
+    std::vector<Left> &m_leftBuffer;
+    std::vector<std::size_t> &m_runs;
 };
 
 } // namespace
