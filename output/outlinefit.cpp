@@ -318,6 +318,9 @@ public:
             visit(m_items[std::size_t(k)]);
     }
     std::size_t cellCount() const { return m_start.size() - 1; }
+    std::size_t edgesIn(std::size_t cell) const { return std::size_t(m_start[cell + 1] - m_start[cell]); }
+    // The cells that hold two edges or more.
+    const std::vector<int> &sharedCells() const { return m_shared; }
     // Calls visit(i, j), i < j, for every two edges listed in the same cell.
     template <typename F>
     void pairsInCell(std::size_t cell, F visit) const
@@ -369,18 +372,23 @@ private:
         m_start.assign(cells + 1, 0);
         m_cellsOf.resize(n);
         m_spread.clear();
+        m_shared.clear();
+        const auto count = [&](int cell) {
+            if (++m_start[std::size_t(cell)] == 2)
+                m_shared.push_back(cell);
+        };
         for (std::size_t i = 0; i < n; ++i) {
             const Box &box = m_boxes[i];
             const int c0 = m_shape.column(box.minX - Touch), c1 = m_shape.column(box.maxX + Touch);
             const int r0 = m_shape.row(box.minY - Touch), r1 = m_shape.row(box.maxY + Touch);
             if (c0 == c1 && r0 == r1) {
                 m_cellsOf[i] = r0 * m_shape.nx + c0;
-                ++m_start[std::size_t(m_cellsOf[i])];
+                count(m_cellsOf[i]);
                 continue;
             }
             const std::size_t before = m_spread.size();
             m_shape.cells(points[i], points[i + 1 == n ? 0 : i + 1], Touch, [&](int cell) {
-                ++m_start[std::size_t(cell)];
+                count(cell);
                 m_spread.push_back(cell);
             });
             m_cellsOf[i] = -1 - int(m_spread.size() - before);
@@ -411,6 +419,7 @@ private:
     std::vector<int> m_items;
     std::vector<int> m_cellsOf;
     std::vector<int> m_spread;   // the cells of the edges over several, in edge order
+    std::vector<int> m_shared;   // the cells with two edges or more
     std::vector<double> m_lengths;
     std::vector<Box> m_boxes;   // of each edge
 };
@@ -993,7 +1002,6 @@ bool clearOfItself(const SegmentGrid &grid, std::size_t pairLimit)
     const int n = int(points.size());
     std::size_t pairs = 0;
     const auto clear = [&](int i, int j) {
-        ++pairs;
         if (j == i + 1 || (i == 0 && j == n - 1))
             return !foldsBack(points, j == i + 1 ? j : i);
         if (apart(grid.box(i), grid.box(j), Touch))
@@ -1002,8 +1010,17 @@ bool clearOfItself(const SegmentGrid &grid, std::size_t pairLimit)
         const Vec c = points[std::size_t(j)], d = points[std::size_t(j + 1 == n ? 0 : j + 1)];
         return !mayTouch(a, b, c, d, Touch) || segmentDistance(a, b, c, d) >= Touch;
     };
-    for (std::size_t cell = 0, cells = grid.cellCount(); cell < cells; ++cell) {
-        if (pairs > pairLimit || !grid.everyPairInCell(cell, clear))
+    // The tracing counts the pairs cell by cell, and gives up before a cell once they are
+    // beyond the limit: the pairs of all cells but the last count.
+    const std::size_t last = grid.cellCount() - 1;
+    for (const int cell : grid.sharedCells()) {
+        const std::size_t edges = grid.edgesIn(std::size_t(cell));
+        pairs += std::size_t(cell) == last ? 0 : edges * (edges - 1) / 2;
+    }
+    if (pairs > pairLimit)
+        return false;
+    for (const int cell : grid.sharedCells()) {
+        if (!grid.everyPairInCell(std::size_t(cell), clear))
             return false;
     }
     return true;
