@@ -1893,10 +1893,13 @@ public:
                 if (!buildPolyline(m_frame, m_elements, attempt == 0, m_line))
                     return result;
             }
+            // The polyline made to find the direction has its points already.
+            if (!(attempt == 1 && m_lineReady)) {
+                m_points.clear();
+                for (const Vertex &v : m_line.vertices)
+                    m_points.push_back(v.p);
+            }
             m_lineReady = false;
-            m_points.clear();
-            for (const Vertex &v : m_line.vertices)
-                m_points.push_back(v.p);
             m_index.build(m_points);
             int count = 0;
             const SegmentGrid *base = nullptr;
@@ -1992,22 +1995,24 @@ private:
         const std::vector<Vertex> &vs = m_start;
         std::vector<Node> &nodes = m_nodes;
         const int n = int(vs.size());
-        nodes.assign(std::size_t(n), Node());
+        nodes.resize(std::size_t(n));
         int arcEdges = 0, arcs = 0;
         for (int i = 0; i < n; ++i) {
-            Node &node = nodes[std::size_t(i)];
+            const int prev = i == 0 ? n - 1 : i - 1, next = i + 1 == n ? 0 : i + 1;
             const Vertex &v = vs[std::size_t(i)];
+            Node &node = nodes[std::size_t(i)];
+            node = Node();
             node.p = v.p;
-            node.prev = (i + n - 1) % n;
-            node.next = (i + 1) % n;
+            node.prev = prev;
+            node.next = next;
             node.vertex = i;
             node.arc = v.arc;
             node.locked = v.locked;
-            node.error = std::max(v.offset, vs[std::size_t((i + 1) % n)].offset);
+            node.error = std::max(v.offset, vs[std::size_t(next)].offset);
             node.reach = v.offset;
             if (v.arc >= 0) {
                 ++arcEdges;
-                arcs += vs[std::size_t((i + n - 1) % n)].arc != v.arc ? 1 : 0;
+                arcs += vs[std::size_t(prev)].arc != v.arc ? 1 : 0;
             }
         }
         // A single arc all round has no start of its own.
