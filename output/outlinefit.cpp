@@ -1458,6 +1458,7 @@ public:
         m_query = 0;
         m_version[0].assign(2 * n + 8, 0);
         m_version[1].assign(2 * n + 8, 0);
+        m_growth.resize(2 * n + 8);
         m_blockedHead.assign(2 * n + 8, -1);
         m_blocked.clear();
         m_queue.clear();
@@ -1512,16 +1513,18 @@ public:
                 }
                 applyRemoval(candidate.node, candidate.cost);
             } else {
-                Vec corner;
-                double errorIn, errorOut, reach;
-                if (!collapse(candidate.node, corner, errorIn, errorOut, reach))
+                // The same holds for the growth worked out with the candidate; only the outline
+                // around the edge may have shrunk to a quadrilateral since.
+                if (!collapsible(candidate.node))
                     continue;
-                const int blocker = collapseBlocker(candidate.node, corner);
+                const Growth growth = m_growth[std::size_t(candidate.node)];
+                assert(growthHolds(candidate, growth));
+                const int blocker = collapseBlocker(candidate.node, growth.corner);
                 if (blocker >= 0) {
                     block(blocker, candidate);
                     continue;
                 }
-                applyCollapse(candidate.node, corner, errorIn, errorOut, reach);
+                applyCollapse(candidate.node, growth);
             }
         }
         return true;
@@ -1550,6 +1553,14 @@ private:
     struct Blocked {
         Candidate candidate;
         int next;
+    };
+    // What collapsing an edge makes: the new corner, the bounds of the two new edges' distances
+    // and of the corner's own.
+    struct Growth {
+        Vec corner;
+        double errorIn = 0;
+        double errorOut = 0;
+        double reach = 0;
     };
 
     Node &at(int i) { return m_nodes[std::size_t(i)]; }
@@ -1586,18 +1597,25 @@ private:
         return removal(candidate.node, cost) && cost == candidate.cost;
     }
 
-    // Collapsing edge v1-v2 into the point where the lines of its neighbours meet, when that
-    // point lies ahead of both and to the left of the edge.
-    bool collapse(int v1, Vec &corner, double &errorIn, double &errorOut, double &reach) const
+    bool collapsible(int v1) const
     {
-        const Node &first = at(v1);
-        const int v2 = first.next;
-        const Node &second = at(v2);
+        const Node &first = at(v1), &second = at(first.next);
         if (first.locked || second.locked)
             return false;
         const int u = first.prev, w = second.next;
-        if (u == w || at(w).next == u)
-            return false;   // a quadrilateral stays
+        return !(u == w || at(w).next == u);   // a quadrilateral stays
+    }
+
+    // Collapsing edge v1-v2 into the point where the lines of its neighbours meet, when that
+    // point lies ahead of both and to the left of the edge.
+    bool collapse(int v1, Growth &growth) const
+    {
+        if (!collapsible(v1))
+            return false;
+        const Node &first = at(v1), &second = at(first.next);
+        const int u = first.prev, w = second.next;
+        Vec &corner = growth.corner;
+        double &errorIn = growth.errorIn, &errorOut = growth.errorOut, &reach = growth.reach;
         const Vec pu = at(u).p, p1 = first.p, p2 = second.p, pw = at(w).p;
         const Vec d1 = p1 - pu, d2 = p2 - pw, r = p2 - p1;
         // Only an edge between two corners that turn right can grow this way; at a corner that
@@ -1625,6 +1643,14 @@ private:
         return std::isfinite(errorIn) && std::isfinite(errorOut);
     }
 
+    bool growthHolds(const Candidate &candidate, const Growth &growth) const
+    {
+        Growth again;
+        return collapse(candidate.node, again) && again.corner == growth.corner && again.errorIn == growth.errorIn
+               && again.errorOut == growth.errorOut && again.reach == growth.reach
+               && std::max(again.errorIn, again.errorOut) == candidate.cost;
+    }
+
     void refresh(int kind, int v)
     {
         const uint32_t version = ++m_version[kind][std::size_t(v)];
@@ -1633,10 +1659,9 @@ private:
             if (removal(v, cost))
                 push({cost, v, 0, version});
         } else {
-            Vec corner;
-            double errorIn, errorOut, reach;
-            if (collapse(v, corner, errorIn, errorOut, reach))
-                push({std::max(errorIn, errorOut), v, 1, version});
+            Growth &growth = m_growth[std::size_t(v)];
+            if (collapse(v, growth))
+                push({std::max(growth.errorIn, growth.errorOut), v, 1, version});
         }
     }
 
@@ -1741,25 +1766,26 @@ private:
         refresh(1, w);
     }
 
-    void applyCollapse(int v1, Vec corner, double errorIn, double errorOut, double reach)
+    void applyCollapse(int v1, const Growth &growth)
     {
         const int u = at(v1).prev, v2 = at(v1).next, w = at(v2).next;
         Node fresh;
-        fresh.p = corner;
-        fresh.reach = reach;
+        fresh.p = growth.corner;
+        fresh.reach = growth.reach;
         const int p = int(m_nodes.size());
         m_nodes.push_back(fresh);
         if (m_seen.size() < m_nodes.size()) {
             m_seen.resize(2 * m_nodes.size(), 0);
             m_version[0].resize(2 * m_nodes.size(), 0);
             m_version[1].resize(2 * m_nodes.size(), 0);
+            m_growth.resize(2 * m_nodes.size());
             m_blockedHead.resize(2 * m_nodes.size(), -1);
         }
         kill(v1);
         kill(v2);
         at(p).prev = u;
-        changeEdge(p, w, errorOut);
-        changeEdge(u, p, errorIn);
+        changeEdge(p, w, growth.errorOut);
+        changeEdge(u, p, growth.errorIn);
         --m_count;
         refresh(0, u);
         refresh(0, p);
@@ -1776,6 +1802,7 @@ private:
     EdgeGrid m_grid;
     CostQueue<Candidate> m_queue;
     std::vector<uint32_t> m_version[2];
+    std::vector<Growth> m_growth;   // of each edge's current collapse candidate
     std::vector<uint32_t> m_seen;
     uint32_t m_query = 0;
     std::vector<int> m_blockedHead;
