@@ -1676,7 +1676,8 @@ private:
         int found = -1;
         m_grid.visit(
             a, b, Clearance,
-            [&](int edge, uint32_t stamp) { return at(edge).alive && at(edge).stamp == stamp; },
+            // A node that goes changes its stamp too.
+            [&](int edge, uint32_t stamp) { return at(edge).stamp == stamp; },
             [&](int edge) {
                 if (m_seen[std::size_t(edge)] == m_query)
                     return true;
@@ -2199,6 +2200,11 @@ private:
         for (const Piece &piece : m_pieces) {
             if (piece.arc >= 0)
                 continue;
+            // A bound of 0 stays 0, and is not measured.
+            if (!(piece.bound > 0)) {
+                ranked.push_back({&piece, 1.0, piece.bound});
+                continue;
+            }
             const double reach = std::min(std::abs(double(piece.from.lat)), std::abs(double(piece.to.lat)))
                                  - piece.bound / m_frame.sy;
             const int64_t latitude = std::clamp<int64_t>(int64_t(reach), 0, Mas::Quarter);
