@@ -1291,7 +1291,6 @@ struct Node {
     int arc = -1;           // the kept arc that the edge from here belongs to
     bool locked = false;
     bool alive = true;
-    uint32_t stamp = 0;     // changes with the edge that starts here
     double error = 0;       // bound of the distance (m) of that edge from the original outline
     double reach = 0;       // bound of the distance (m) of the node itself from it
 };
@@ -1458,6 +1457,7 @@ public:
         m_query = 0;
         m_version[0].assign(2 * n + 8, 0);
         m_version[1].assign(2 * n + 8, 0);
+        m_stamp.assign(2 * n + 8, 0);
         m_growth.resize(2 * n + 8);
         m_blockedHead.assign(2 * n + 8, -1);
         m_blocked.clear();
@@ -1465,28 +1465,43 @@ public:
         m_grid.setUp(base ? base->shape() : shape, base);
         if (!base) {
             for (std::size_t i = 0; i < n; ++i)
-                m_grid.insert(int(i), m_nodes[i].stamp, m_nodes[i].p, m_nodes[std::size_t(m_nodes[i].next)].p);
+                m_grid.insert(int(i), 0, m_nodes[i].p, m_nodes[std::size_t(m_nodes[i].next)].p);
         }
-        // Corners in line with their neighbours go first: the outline stays the same.
-        for (std::size_t i = 0; i < n && m_count > m_target; ++i) {
-            const Node &node = m_nodes[i];
+        removeInLine();
+        for (std::size_t i = 0; i < n; ++i) {
+            if (m_nodes[i].alive) {
+                refresh(0, int(i));
+                refresh(1, int(i));
+            }
+        }
+    }
+
+    // Corners in line with their neighbours go first: the outline stays the same. Nothing
+    // looks at the grid meanwhile, so only the last of the edges that take their place from a
+    // node goes into it, in the order of those last changes.
+    void removeInLine()
+    {
+        m_changed.clear();
+        for (std::size_t i = 0, n = m_nodes.size(); i < n && m_count > m_target; ++i) {
+            Node &node = m_nodes[i];
             if (node.locked || at(node.prev).prev == node.next)
                 continue;
             const Vec ab = node.p - at(node.prev).p, bc = at(node.next).p - node.p;
             const double turn = cross(ab, bc);
             if (dot(ab, bc) > 0 && turn * turn <= 1e-24 * dot(ab, ab) * dot(bc, bc)) {
                 const int u = node.prev, w = node.next;
-                const double error = std::max(at(u).error, node.error);
-                kill(int(i));
-                changeEdge(u, w, error);
+                node.alive = false;
+                ++m_stamp[i];
+                at(u).next = w;
+                at(w).prev = u;
+                at(u).error = std::max(at(u).error, node.error);
+                m_changed.push_back({u, ++m_stamp[std::size_t(u)]});
                 --m_count;
             }
         }
-        for (std::size_t i = 0; i < n; ++i) {
-            if (m_nodes[i].alive) {
-                refresh(0, int(i));
-                refresh(1, int(i));
-            }
+        for (const auto &[u, stamp] : m_changed) {
+            if (m_stamp[std::size_t(u)] == stamp)
+                m_grid.insert(u, stamp, at(u).p, at(at(u).next).p);
         }
     }
 
@@ -1677,7 +1692,7 @@ private:
         m_grid.visit(
             a, b, Clearance,
             // A node that goes changes its stamp too.
-            [&](int edge, uint32_t stamp) { return at(edge).stamp == stamp; },
+            [&](int edge, uint32_t stamp) { return m_stamp[std::size_t(edge)] == stamp; },
             [&](int edge) {
                 if (m_seen[std::size_t(edge)] == m_query)
                     return true;
@@ -1742,15 +1757,14 @@ private:
         node.next = to;
         at(to).prev = from;
         node.error = error;
-        ++node.stamp;
-        m_grid.insert(from, node.stamp, node.p, at(to).p);
+        m_grid.insert(from, ++m_stamp[std::size_t(from)], node.p, at(to).p);
         wake(from);
     }
 
     void kill(int v)
     {
         at(v).alive = false;
-        ++at(v).stamp;
+        ++m_stamp[std::size_t(v)];
         wake(v);
     }
 
@@ -1779,6 +1793,7 @@ private:
             m_seen.resize(2 * m_nodes.size(), 0);
             m_version[0].resize(2 * m_nodes.size(), 0);
             m_version[1].resize(2 * m_nodes.size(), 0);
+            m_stamp.resize(2 * m_nodes.size(), 0);
             m_growth.resize(2 * m_nodes.size());
             m_blockedHead.resize(2 * m_nodes.size(), -1);
         }
@@ -1803,6 +1818,8 @@ private:
     EdgeGrid m_grid;
     CostQueue<Candidate> m_queue;
     std::vector<uint32_t> m_version[2];
+    std::vector<uint32_t> m_stamp;   // of each node: changes with the edge that starts there, and when it goes
+    std::vector<std::pair<int, uint32_t>> m_changed;
     std::vector<Growth> m_growth;   // of each edge's current collapse candidate
     std::vector<uint32_t> m_seen;
     uint32_t m_query = 0;
