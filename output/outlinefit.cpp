@@ -68,7 +68,7 @@ bool segmentsCross(Vec a, Vec b, Vec c, Vec d)
     return ((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0));
 }
 
-double segmentDistance(Vec a, Vec b, Vec c, Vec d)
+inline double segmentDistance(Vec a, Vec b, Vec c, Vec d)
 {
     if (segmentsCross(a, b, c, d))
         return 0;
@@ -97,7 +97,7 @@ inline bool apart(const Box &p, const Box &q, double margin)
 
 // False when segments a-b and c-d are certainly farther apart than margin: their boxes are, or
 // one lies wholly on one side of the other's line.
-bool mayTouch(Vec a, Vec b, Vec c, Vec d, double margin)
+inline bool mayTouch(Vec a, Vec b, Vec c, Vec d, double margin)
 {
     if (apart(boxOf(a, b), boxOf(c, d), margin))
         return false;
@@ -983,7 +983,7 @@ enum class Trace {
 };
 
 // Whether the corner at point i runs straight back along the edge that leads to it.
-bool foldsBack(const std::vector<Vec> &points, int i)
+inline bool foldsBack(const std::vector<Vec> &points, int i)
 {
     const int n = int(points.size());
     const Vec shared = points[std::size_t(i)], p = points[std::size_t(i == 0 ? n - 1 : i - 1)],
@@ -1432,7 +1432,7 @@ private:
 // plus rc): a bound of the distance from the original of an edge whose ends lie within ra and
 // rc of it. It keeps the bound of an edge from growing with each step that builds on the one
 // before, where the ends are corners of the original.
-double cornerBound(Vec a, Vec c, double ra, double rc)
+inline double cornerBound(Vec a, Vec c, double ra, double rc)
 {
     const double span = length(c - a);
     if (!(span > 0))
