@@ -594,23 +594,25 @@ public:
         }
         m_bands = int(std::clamp<std::size_t>(n, 1, 8192));
         m_perBand = 1 / (std::max((maxY - m_minY) / m_bands, 1e-9) * (1 + 1e-9));
+        // Each band's count goes to its own start, which the filling then counts down: the
+        // order within a band does not matter.
         m_start.assign(std::size_t(m_bands) + 1, 0);
-        const auto bands = [&](std::size_t i, auto each) {
-            const Vec a = points[i], b = points[(i + 1) % n];
-            const int lo = band(std::min(a.y, b.y)), hi = band(std::max(a.y, b.y));
-            for (int k = lo; k <= hi; ++k)
-                each(k);
-        };
-        for (std::size_t i = 0; i < n; ++i)
-            bands(i, [&](int k) { ++m_start[std::size_t(k) + 1]; });
-        for (int k = 0; k < m_bands; ++k)
-            m_start[std::size_t(k) + 1] += m_start[std::size_t(k)];
-        m_items.assign(std::size_t(m_start.back()), Item());
-        m_fill.assign(m_start.begin(), m_start.end() - 1);
+        m_spans.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
-            const Vec a = points[i], b = points[(i + 1) % n];
+            const Vec a = points[i], b = points[i + 1 == n ? 0 : i + 1];
+            m_spans[i] = {band(std::min(a.y, b.y)), band(std::max(a.y, b.y))};
+            for (int k = m_spans[i].first; k <= m_spans[i].second; ++k)
+                ++m_start[std::size_t(k)];
+        }
+        for (std::size_t k = 1; k < std::size_t(m_bands); ++k)
+            m_start[k] += m_start[k - 1];
+        m_start.back() = m_start[std::size_t(m_bands) - 1];
+        m_items.resize(std::size_t(m_start.back()));
+        for (std::size_t i = 0; i < n; ++i) {
+            const Vec a = points[i], b = points[i + 1 == n ? 0 : i + 1];
             const Item item{a, b, a.y != b.y ? (b.x - a.x) / (b.y - a.y) : 0.0};
-            bands(i, [&](int k) { m_items[std::size_t(m_fill[std::size_t(k)]++)] = item; });
+            for (int k = m_spans[i].first; k <= m_spans[i].second; ++k)
+                m_items[std::size_t(--m_start[std::size_t(k)])] = item;
         }
     }
 
@@ -650,7 +652,7 @@ private:
     int m_bands = 1;
     std::vector<int> m_start;
     std::vector<Item> m_items;
-    std::vector<int> m_fill;
+    std::vector<std::pair<int, int>> m_spans;   // the bands of each edge
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -1901,7 +1903,7 @@ struct Workspace {
     Simplifier simplifier;
     PolygonIndex polygon;
     std::vector<Vec> written;
-    std::vector<int> kept;
+    std::vector<char> kept;
     std::vector<Piece> pieces;
     std::vector<Ranked> ranked;
     std::vector<Box> boxes;
@@ -2138,7 +2140,7 @@ private:
         OutlineFit result;
         const int start = startNode(nodes);
         if (start < 0 || !collectPieces(nodes, start) || int(m_pieces.size()) > m_target || m_pieces.empty()
-            || !check(m_written, nodes))
+            || !check(m_written, nodes, start))
             return result;
         result.largestDistanceCm = int32_t(std::min(std::ceil(largestDistance() * 100.0), 2e9));
         result.segments = writtenSegments();
@@ -2288,7 +2290,7 @@ private:
 
     // The written outline must be simple, turn the working way, and hold the original on its
     // right (outside fits) or lie on the right of the original (inside fits).
-    bool check(const std::vector<Vec> &written, const std::vector<Node> &nodes)
+    bool check(const std::vector<Vec> &written, const std::vector<Node> &nodes, int start)
     {
         const std::size_t n = written.size();
         if (n < 3)
@@ -2306,22 +2308,24 @@ private:
         // only adds area outside the outline of the moment, so a corner of the original that
         // lies inside stays inside; what is checked is what rounding or a fault could undo.
         // The few corners of an inside fit are checked with the middles of their edges.
-        std::vector<int> &kept = m_kept;
-        kept.assign(std::max(m_points.size(), inner.size()), -1);
+        std::vector<char> &kept = m_kept;
+        kept.assign(std::max(m_points.size(), inner.size()), 0);
         if (m_side == FitSide::Outside && m_startIsLine) {
-            for (std::size_t i = 0; i < nodes.size(); ++i) {
-                if (nodes[i].alive && nodes[i].vertex >= 0)
-                    kept[std::size_t(nodes[i].vertex)] = int(i);
-            }
+            int i = start;
+            do {
+                if (nodes[std::size_t(i)].vertex >= 0)
+                    kept[std::size_t(nodes[std::size_t(i)].vertex)] = 1;
+                i = nodes[std::size_t(i)].next;
+            } while (i != start);
         }
         PolygonIndex &index = m_polygon;
         index.build(outer);
         const bool middles = m_side == FitSide::Inside;
-        for (std::size_t k = 0; k < inner.size(); ++k) {
-            const Vec a = inner[k], b = inner[(k + 1) % inner.size()];
-            if ((kept[k] < 0 && !index.covers(a, CheckTolerance)) || (middles && !index.covers((a + b) * 0.5, CheckTolerance))) {
+        for (std::size_t k = 0, n = inner.size(); k < n; ++k) {
+            if (!kept[k] && !index.covers(inner[k], CheckTolerance))
                 return false;
-            }
+            if (middles && !index.covers((inner[k] + inner[k + 1 == n ? 0 : k + 1]) * 0.5, CheckTolerance))
+                return false;
         }
         return true;
     }
@@ -2332,11 +2336,12 @@ private:
         m_boxes.resize(n);
         m_byLeft.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
-            const Vec a = points[i], b = points[(i + 1) % n];
+            const std::size_t j = i + 1 == n ? 0 : i + 1;
+            const Vec a = points[i], b = points[j];
             m_boxes[i] = boxOf(a, b);
             m_byLeft[i] = {m_boxes[i].minX, i};
             // Consecutive edges must not fold onto each other.
-            const Vec c = points[(i + 2) % n];
+            const Vec c = points[j + 1 == n ? 0 : j + 1];
             if (a == b || (cross(b - a, c - b) == 0 && dot(b - a, c - b) < 0))
                 return false;
         }
@@ -2375,7 +2380,7 @@ private:
     Simplifier &m_simplifier;
     PolygonIndex &m_polygon;
     std::vector<Vec> &m_written;
-    std::vector<int> &m_kept;
+    std::vector<char> &m_kept;
     std::vector<Piece> &m_pieces;
     std::vector<Ranked> &m_ranked;
     std::vector<Box> &m_boxes;       // of the written edges
