@@ -1003,10 +1003,13 @@ bool clearOfItself(const SegmentGrid &grid, std::size_t pairLimit)
     const std::vector<Vec> &points = grid.points();
     const int n = int(points.size());
     std::size_t pairs = 0;
+    // Neighbours meet at their shared corner, which shares a cell; none folds back.
+    for (int i = 0; i < n; ++i) {
+        if (foldsBack(points, i))
+            return false;
+    }
     const auto clear = [&](int i, int j) {
-        if (j == i + 1 || (i == 0 && j == n - 1))
-            return !foldsBack(points, j == i + 1 ? j : i);
-        if (apart(grid.box(i), grid.box(j), Touch))
+        if (j == i + 1 || (i == 0 && j == n - 1) || apart(grid.box(i), grid.box(j), Touch))
             return true;
         const Vec a = points[std::size_t(i)], b = points[std::size_t(i + 1)];
         const Vec c = points[std::size_t(j)], d = points[std::size_t(j + 1 == n ? 0 : j + 1)];
