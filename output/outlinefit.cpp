@@ -1473,12 +1473,7 @@ public:
                 m_grid.insert(int(i), 0, m_nodes[i].p, m_nodes[std::size_t(m_nodes[i].next)].p);
         }
         removeInLine();
-        for (std::size_t i = 0; i < n; ++i) {
-            if (m_nodes[i].alive) {
-                refresh(0, int(i));
-                refresh(1, int(i));
-            }
-        }
+        seedCandidates();
     }
 
     // Corners in line with their neighbours go first: the outline stays the same. Nothing
@@ -1507,6 +1502,31 @@ public:
         for (const auto &[u, stamp] : m_changed) {
             if (m_stamp[std::size_t(u)] == stamp)
                 m_grid.insert(u, stamp, at(u).p, at(at(u).next).p);
+        }
+    }
+
+    // The first candidate of every node and edge. Each corner's turn is worked out once here:
+    // a node may go only where its edges turn left (or run straight on), an edge may grow only
+    // between corners that turn right, so most candidates need no further look.
+    void seedCandidates()
+    {
+        const std::size_t n = m_nodes.size();
+        m_turn.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const Node &node = m_nodes[i];
+            if (node.alive)
+                m_turn[i] = cross(node.p - at(node.prev).p, at(node.next).p - node.p);
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            if (!m_nodes[i].alive)
+                continue;
+            const uint32_t removalVersion = ++m_version[0][i], collapseVersion = ++m_version[1][i];
+            double cost;
+            if (!(m_turn[i] < 0) && removal(int(i), cost))
+                push({cost, int(i), 0, removalVersion});
+            Growth &growth = m_growth[i];
+            if (!(m_turn[i] > 0 || m_turn[std::size_t(m_nodes[i].next)] > 0) && collapse(int(i), growth))
+                push({std::max(growth.errorIn, growth.errorOut), int(i), 1, collapseVersion});
         }
     }
 
@@ -1825,6 +1845,7 @@ private:
     std::vector<uint32_t> m_version[2];
     std::vector<uint32_t> m_stamp;   // of each node: changes with the edge that starts there, and when it goes
     std::vector<std::pair<int, uint32_t>> m_changed;
+    std::vector<double> m_turn;   // at each corner as the steps begin
     std::vector<Growth> m_growth;   // of each edge's current collapse candidate
     std::vector<uint32_t> m_seen;
     uint32_t m_query = 0;
