@@ -53,11 +53,17 @@ QStringList deviceRecord(const Airspace &airspace, int warningDistanceCm)
 
 QStringList deviceRecord(const Airspace &airspace, const SegmentList &outline, int warningDistanceCm)
 {
+    std::vector<OutlinePiece> working;
+    return deviceRecord(airspace, outline, warningDistanceCm, working);
+}
+
+QStringList deviceRecord(const Airspace &airspace, const SegmentList &outline, int warningDistanceCm,
+                         std::vector<OutlinePiece> &working)
+{
     // An outline without extent would give a record without any boundary.
     if (airspace.hasDefinitionError() || !hasExtent(outline))
         return QStringList{QString()};
 
-    std::vector<OutlinePiece> working;
     splitLongLines(outline, working);
 
     const QStringList arTexts = airspace.arTexts();
@@ -87,7 +93,8 @@ QStringList deviceRecord(const Airspace &airspace, const SegmentList &outline, i
     const OutlinePiece *previous = nullptr;
     for (const OutlinePiece &piece : working) {
         const bool withStart = !previous || piece.start != previous->end;
-        if (piece.original >= 0)
+        // A straight edge, given or split, goes in as it is; arcs and circles have more lines.
+        if (piece.original >= 0 && outline[std::size_t(piece.original)]->kind() != Line)
             lines.append(deviceLines(*outline[std::size_t(piece.original)], withStart));   // moves the strings in
         else
             appendLineLines(lines, piece.start, piece.end, withStart);

@@ -90,7 +90,8 @@ void fitRecord(const Airspace &airspace, const RecordOptions &options, Record &r
     const OutlineFit fit = fitOutline(airspace.segments(), MaxSegments, side);
     if (fit.segments.empty())
         return;   // over the limit, as without fitting
-    const QStringList lines = deviceRecord(airspace, fit.segments, options.warningDistanceCm);
+    std::vector<OutlinePiece> working;
+    const QStringList lines = deviceRecord(airspace, fit.segments, options.warningDistanceCm, working);
     if (lines.size() == 1) {
         record.kind = Record::Faulty;
         return;
@@ -100,7 +101,7 @@ void fitRecord(const Airspace &airspace, const RecordOptions &options, Record &r
     record.fittedSegmentCount = int(fit.segments.size());
     record.fittedDistanceCm = fit.largestDistanceCm;
     if (options.keepOutline) {
-        record.outline = splitLongLines(fit.segments);
+        record.outline = pieceSegments(fit.segments, working);
         record.original = airspace.segments();
     }
 }
@@ -119,13 +120,19 @@ Record makeRecord(Airspace &airspace, const RecordOptions &options)
         record.kind = Record::OverLimit;
         if (options.fitLongOutline)
             fitRecord(airspace, options, record);
-    } else if (const QStringList lines = deviceRecord(airspace, options.warningDistanceCm); lines.size() == 1) {
-        record.kind = Record::Faulty;
     } else {
-        putRecord(lines, record.bytes);
+        std::vector<OutlinePiece> working;
+        const QStringList lines = deviceRecord(airspace, airspace.segments(), options.warningDistanceCm, working);
+        if (lines.size() == 1) {
+            record.kind = Record::Faulty;
+        } else {
+            putRecord(lines, record.bytes);
+            if (options.keepOutline)
+                record.outline = pieceSegments(airspace.segments(), working);
+        }
     }
     if (options.keepOutline && record.outline.empty())
-        record.outline = record.kind == Record::Written ? splitLongLines(airspace.segments()) : airspace.segments();
+        record.outline = airspace.segments();
     return record;
 }
 

@@ -11,6 +11,7 @@
 #include <QStringView>
 
 #include "model/airspacesegment.h"
+#include "output/longlines.h"
 
 #include <cstdint>
 #include <vector>
@@ -32,6 +33,9 @@ constexpr int DeviceNameBaseLength = 13;
 QStringList deviceRecord(const Airspace &airspace, int warningDistanceCm);
 // The same with another outline in place of the airspace's own (a fitted one).
 QStringList deviceRecord(const Airspace &airspace, const SegmentList &outline, int warningDistanceCm);
+// The same, handing back the working outline the lines were written from (when written).
+QStringList deviceRecord(const Airspace &airspace, const SegmentList &outline, int warningDistanceCm,
+                         std::vector<OutlinePiece> &working);
 // A segment's lines: a line gives its end point, and its start point too when withStart
 // (the first segment, or one that does not start where the one before it ended); an arc
 // or circle gives its direction, centre and ends.

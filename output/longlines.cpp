@@ -29,6 +29,14 @@ void halve(const MeasuredPiece &piece, MeasuredPiece &first, MeasuredPiece &seco
 // file, than halving each edge on its own, and keeps the order rule obvious.
 void splitLongLines(const SegmentList &segments, std::vector<OutlinePiece> &pieces)
 {
+    pieces.clear();
+    // At the limit already (fitted outlines are): nothing to measure.
+    if (segments.size() >= std::size_t(SplitSegmentLimit)) {
+        pieces.reserve(segments.size());
+        for (std::size_t i = 0; i < segments.size(); ++i)
+            pieces.push_back({segments[i]->startPoint(), segments[i]->endPoint(), int(i)});
+        return;
+    }
     std::vector<MeasuredPiece> measured;
     measured.reserve(std::max(segments.size(), std::size_t(SplitSegmentLimit)));
     for (std::size_t i = 0; i < segments.size(); ++i) {
@@ -50,7 +58,6 @@ void splitLongLines(const SegmentList &segments, std::vector<OutlinePiece> &piec
         *longest = first;
         measured.insert(longest + 1, second);
     }
-    pieces.clear();
     pieces.reserve(measured.size());
     for (const MeasuredPiece &piece : measured)
         pieces.push_back({piece.start, piece.end, piece.original});
@@ -60,6 +67,11 @@ SegmentList splitLongLines(const SegmentList &segments)
 {
     std::vector<OutlinePiece> pieces;
     splitLongLines(segments, pieces);
+    return pieceSegments(segments, pieces);
+}
+
+SegmentList pieceSegments(const SegmentList &segments, const std::vector<OutlinePiece> &pieces)
+{
     SegmentList result;
     result.reserve(pieces.size());
     for (const OutlinePiece &piece : pieces) {

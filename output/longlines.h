@@ -24,3 +24,5 @@ void splitLongLines(const SegmentList &segments, std::vector<OutlinePiece> &piec
 
 // The same working outline as segments: split edges become new segments.
 SegmentList splitLongLines(const SegmentList &segments);
+// The segments of a working outline made from `segments`.
+SegmentList pieceSegments(const SegmentList &segments, const std::vector<OutlinePiece> &pieces);

@@ -3,6 +3,7 @@
 #include "model/geometry.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -67,7 +68,7 @@ bool segmentsCross(Vec a, Vec b, Vec c, Vec d)
     return ((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0));
 }
 
-double segmentDistance(Vec a, Vec b, Vec c, Vec d)
+inline double segmentDistance(Vec a, Vec b, Vec c, Vec d)
 {
     if (segmentsCross(a, b, c, d))
         return 0;
@@ -75,20 +76,38 @@ double segmentDistance(Vec a, Vec b, Vec c, Vec d)
                     std::min(pointSegmentDistance(c, a, b), pointSegmentDistance(d, a, b)));
 }
 
+// The bounding box of a segment.
+struct Box {
+    double minX = 0;
+    double minY = 0;
+    double maxX = 0;
+    double maxY = 0;
+};
+
+inline Box boxOf(Vec a, Vec b)
+{
+    return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+}
+
+// True when the boxes are farther apart than margin along an axis.
+inline bool apart(const Box &p, const Box &q, double margin)
+{
+    return p.maxX + margin < q.minX || q.maxX + margin < p.minX || p.maxY + margin < q.minY || q.maxY + margin < p.minY;
+}
+
 // False when segments a-b and c-d are certainly farther apart than margin: their boxes are, or
 // one lies wholly on one side of the other's line.
-bool mayTouch(Vec a, Vec b, Vec c, Vec d, double margin)
+inline bool mayTouch(Vec a, Vec b, Vec c, Vec d, double margin)
 {
-    if (std::max(a.x, b.x) + margin < std::min(c.x, d.x) || std::max(c.x, d.x) + margin < std::min(a.x, b.x)
-        || std::max(a.y, b.y) + margin < std::min(c.y, d.y) || std::max(c.y, d.y) + margin < std::min(a.y, b.y))
+    if (apart(boxOf(a, b), boxOf(c, d), margin))
         return false;
-    const auto apart = [margin](Vec p, Vec q, Vec u, Vec v) {
+    const auto beside = [margin](Vec p, Vec q, Vec u, Vec v) {
         const Vec r = q - p;
         const double limit = margin * margin * dot(r, r);
         const double s1 = cross(r, u - p), s2 = cross(r, v - p);
         return ((s1 > 0 && s2 > 0) || (s1 < 0 && s2 < 0)) && s1 * s1 > limit && s2 * s2 > limit;
     };
-    return !apart(a, b, c, d) && !apart(c, d, a, b);
+    return !beside(a, b, c, d) && !beside(c, d, a, b);
 }
 
 // True when p lies in the closed triangle a, b, c (either orientation).
@@ -130,6 +149,8 @@ struct GridShape {
     double perCell = 1;   // 1 / cell
     int nx = 1;
     int ny = 1;
+    double lastColumn = 0;   // nx - 1
+    double lastRow = 0;      // ny - 1
 
     // Cells about `preferred` wide, between one and four per item over the box.
     void setUp(double minX, double minY, double maxX, double maxY, std::size_t items, double preferred)
@@ -145,19 +166,14 @@ struct GridShape {
         ny = int(std::min(height / cell, 4096.0)) + 1;
         cell = std::max(width / nx, height / ny) * (1 + 1e-9);
         perCell = 1 / cell;
+        lastColumn = nx - 1;
+        lastRow = ny - 1;
         x0 = minX;
         y0 = minY;
     }
-    int column(double x) const
-    {
-        const double c = (x - x0) * perCell;
-        return c >= nx - 1 ? nx - 1 : (c > 0 ? int(c) : 0);   // also NaN to 0
-    }
-    int row(double y) const
-    {
-        const double r = (y - y0) * perCell;
-        return r >= ny - 1 ? ny - 1 : (r > 0 ? int(r) : 0);
-    }
+    // Clamped to the grid, NaN to 0.
+    int column(double x) const { return int(std::min(std::max(0.0, (x - x0) * perCell), lastColumn)); }
+    int row(double y) const { return int(std::min(std::max(0.0, (y - y0) * perCell), lastRow)); }
     // Every cell that a segment, widened by margin, touches. Border cells stand for
     // everything beyond them.
     template <typename F>
@@ -271,59 +287,28 @@ public:
     {
         m_points = &points;
         const std::size_t n = points.size();
-        double minX = Infinity, minY = Infinity, maxX = -Infinity, maxY = -Infinity;
-        m_lengths.resize(n);
+        Box all{Infinity, Infinity, -Infinity, -Infinity};
+        m_boxes.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
             const Vec p = points[i];
-            minX = std::min(minX, p.x);
-            minY = std::min(minY, p.y);
-            maxX = std::max(maxX, p.x);
-            maxY = std::max(maxY, p.y);
-            m_lengths[i] = dot(points[i + 1 == n ? 0 : i + 1] - p, points[i + 1 == n ? 0 : i + 1] - p);
+            all.minX = std::min(all.minX, p.x);
+            all.minY = std::min(all.minY, p.y);
+            all.maxX = std::max(all.maxX, p.x);
+            all.maxY = std::max(all.maxY, p.y);
+            m_boxes[i] = boxOf(p, points[i + 1 == n ? 0 : i + 1]);
         }
         // Cells about twice as wide as the middle edge (of some evenly spread ones): a few long
         // edges (joining lines, a border straight across) do not crowd the dense parts' cells.
-        const std::size_t step = std::max<std::size_t>(n / 63, 1);
-        std::size_t sampled = 0;
-        for (std::size_t i = 0; i < n; i += step)
-            m_lengths[sampled++] = m_lengths[i];
-        std::nth_element(m_lengths.begin(), m_lengths.begin() + std::ptrdiff_t(sampled / 2), m_lengths.begin() + std::ptrdiff_t(sampled));
-        m_shape.setUp(minX, minY, maxX, maxY, n, n > 0 ? 2 * std::sqrt(m_lengths[sampled / 2]) : 1.0);
-        const std::size_t cells = std::size_t(m_shape.nx) * std::size_t(m_shape.ny);
-        m_start.assign(cells + 1, 0);
-        // Edges count in every cell they come within Touch of, so that touching edges share one.
-        // Most edges lie in a single cell, which is remembered for the second pass.
-        m_single.resize(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            const Vec a = points[i], b = points[i + 1 == n ? 0 : i + 1];
-            const int c0 = m_shape.column(std::min(a.x, b.x) - Touch), c1 = m_shape.column(std::max(a.x, b.x) + Touch);
-            const int r0 = m_shape.row(std::min(a.y, b.y) - Touch), r1 = m_shape.row(std::max(a.y, b.y) + Touch);
-            if (c0 == c1 && r0 == r1) {
-                m_single[i] = r0 * m_shape.nx + c0;
-                ++m_start[std::size_t(m_single[i]) + 1];
-            } else {
-                m_single[i] = -1;
-                m_shape.cells(a, b, Touch, [&](int cell) { ++m_start[std::size_t(cell) + 1]; });
-            }
-        }
-        for (std::size_t c = 0; c < cells; ++c)
-            m_start[c + 1] += m_start[c];
-        m_items.resize(std::size_t(m_start[cells]));
-        m_fill.assign(m_start.begin(), m_start.end() - 1);
-        for (std::size_t i = 0; i < n; ++i) {
-            if (m_single[i] >= 0) {
-                m_items[std::size_t(m_fill[std::size_t(m_single[i])]++)] = int(i);
-                continue;
-            }
-            m_shape.cells(points[i], points[i + 1 == n ? 0 : i + 1], Touch,
-                          [&](int cell) { m_items[std::size_t(m_fill[std::size_t(cell)]++)] = int(i); });
-        }
+        m_shape.setUp(all.minX, all.minY, all.maxX, all.maxY, n, n > 0 ? 2 * middleLength() : 1.0);
+        countCells();
+        fillCells();
     }
 
     const std::vector<Vec> &points() const { return *m_points; }
     const GridShape &shape() const { return m_shape; }
     Vec start(int edge) const { return (*m_points)[std::size_t(edge)]; }
     Vec end(int edge) const { return (*m_points)[(std::size_t(edge) + 1) % m_points->size()]; }
+    const Box &box(int edge) const { return m_boxes[std::size_t(edge)]; }
 
     // Calls visit(edge) for every edge listed in a cell (edges in several cells repeat).
     template <typename F>
@@ -333,6 +318,9 @@ public:
             visit(m_items[std::size_t(k)]);
     }
     std::size_t cellCount() const { return m_start.size() - 1; }
+    std::size_t edgesIn(std::size_t cell) const { return std::size_t(m_start[cell + 1] - m_start[cell]); }
+    // The cells that hold two edges or more.
+    const std::vector<int> &sharedCells() const { return m_shared; }
     // Calls visit(i, j), i < j, for every two edges listed in the same cell.
     template <typename F>
     void pairsInCell(std::size_t cell, F visit) const
@@ -344,15 +332,96 @@ public:
             }
         }
     }
+    // The same until visit returns false; false then.
+    template <typename F>
+    bool everyPairInCell(std::size_t cell, F visit) const
+    {
+        for (int k = m_start[cell]; k < m_start[cell + 1]; ++k) {
+            for (int l = k + 1; l < m_start[cell + 1]; ++l) {
+                const int x = m_items[std::size_t(k)], y = m_items[std::size_t(l)];
+                if (!visit(std::min(x, y), std::max(x, y)))
+                    return false;
+            }
+        }
+        return true;
+    }
 
 private:
+    double middleLength()
+    {
+        const std::vector<Vec> &points = *m_points;
+        const std::size_t n = points.size(), step = std::max<std::size_t>(n / 63, 1);
+        m_lengths.clear();
+        for (std::size_t i = 0; i < n; i += step) {
+            const Vec d = points[i + 1 == n ? 0 : i + 1] - points[i];
+            m_lengths.push_back(dot(d, d));
+        }
+        const auto middle = m_lengths.begin() + std::ptrdiff_t(m_lengths.size() / 2);
+        std::nth_element(m_lengths.begin(), middle, m_lengths.end());
+        return std::sqrt(*middle);
+    }
+
+    // Edges count in every cell they come within Touch of, so that touching edges share one.
+    // The cells of each edge are remembered for the filling: the one cell of most edges, or
+    // how many of the listed ones (as -1 - count) for an edge over several. Each cell's count
+    // goes to its own start, which the filling then counts down.
+    void countCells()
+    {
+        const std::vector<Vec> &points = *m_points;
+        const std::size_t n = points.size(), cells = std::size_t(m_shape.nx) * std::size_t(m_shape.ny);
+        m_start.assign(cells + 1, 0);
+        m_cellsOf.resize(n);
+        m_spread.clear();
+        m_shared.clear();
+        const auto count = [&](int cell) {
+            if (++m_start[std::size_t(cell)] == 2)
+                m_shared.push_back(cell);
+        };
+        for (std::size_t i = 0; i < n; ++i) {
+            const Box &box = m_boxes[i];
+            const int c0 = m_shape.column(box.minX - Touch), c1 = m_shape.column(box.maxX + Touch);
+            const int r0 = m_shape.row(box.minY - Touch), r1 = m_shape.row(box.maxY + Touch);
+            if (c0 == c1 && r0 == r1) {
+                m_cellsOf[i] = r0 * m_shape.nx + c0;
+                count(m_cellsOf[i]);
+                continue;
+            }
+            const std::size_t before = m_spread.size();
+            m_shape.cells(points[i], points[i + 1 == n ? 0 : i + 1], Touch, [&](int cell) {
+                count(cell);
+                m_spread.push_back(cell);
+            });
+            m_cellsOf[i] = -1 - int(m_spread.size() - before);
+        }
+        for (std::size_t c = 1; c < cells; ++c)
+            m_start[c] += m_start[c - 1];
+        m_start[cells] = m_start[cells - 1];
+    }
+
+    // Last edge first, each to the end of its cells' lists: each list in edge order.
+    void fillCells()
+    {
+        m_items.resize(std::size_t(m_start.back()));
+        std::size_t spread = m_spread.size();
+        for (std::size_t i = m_cellsOf.size(); i-- > 0;) {
+            if (m_cellsOf[i] >= 0) {
+                m_items[std::size_t(--m_start[std::size_t(m_cellsOf[i])])] = int(i);
+                continue;
+            }
+            for (const std::size_t first = spread - std::size_t(-1 - m_cellsOf[i]); spread > first;)
+                m_items[std::size_t(--m_start[std::size_t(m_spread[--spread])])] = int(i);
+        }
+    }
+
     const std::vector<Vec> *m_points = nullptr;
     GridShape m_shape;
     std::vector<int> m_start;
     std::vector<int> m_items;
-    std::vector<int> m_fill;
-    std::vector<int> m_single;
+    std::vector<int> m_cellsOf;
+    std::vector<int> m_spread;   // the cells of the edges over several, in edge order
+    std::vector<int> m_shared;   // the cells with two edges or more
     std::vector<double> m_lengths;
+    std::vector<Box> m_boxes;   // of each edge
 };
 
 template <typename Current, typename Visit>
@@ -525,23 +594,25 @@ public:
         }
         m_bands = int(std::clamp<std::size_t>(n, 1, 8192));
         m_perBand = 1 / (std::max((maxY - m_minY) / m_bands, 1e-9) * (1 + 1e-9));
+        // Each band's count goes to its own start, which the filling then counts down: the
+        // order within a band does not matter.
         m_start.assign(std::size_t(m_bands) + 1, 0);
-        const auto bands = [&](std::size_t i, auto each) {
-            const Vec a = points[i], b = points[(i + 1) % n];
-            const int lo = band(std::min(a.y, b.y)), hi = band(std::max(a.y, b.y));
-            for (int k = lo; k <= hi; ++k)
-                each(k);
-        };
-        for (std::size_t i = 0; i < n; ++i)
-            bands(i, [&](int k) { ++m_start[std::size_t(k) + 1]; });
-        for (int k = 0; k < m_bands; ++k)
-            m_start[std::size_t(k) + 1] += m_start[std::size_t(k)];
-        m_items.assign(std::size_t(m_start.back()), Item());
-        m_fill.assign(m_start.begin(), m_start.end() - 1);
+        m_spans.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
-            const Vec a = points[i], b = points[(i + 1) % n];
+            const Vec a = points[i], b = points[i + 1 == n ? 0 : i + 1];
+            m_spans[i] = {band(std::min(a.y, b.y)), band(std::max(a.y, b.y))};
+            for (int k = m_spans[i].first; k <= m_spans[i].second; ++k)
+                ++m_start[std::size_t(k)];
+        }
+        for (std::size_t k = 1; k < std::size_t(m_bands); ++k)
+            m_start[k] += m_start[k - 1];
+        m_start.back() = m_start[std::size_t(m_bands) - 1];
+        m_items.resize(std::size_t(m_start.back()));
+        for (std::size_t i = 0; i < n; ++i) {
+            const Vec a = points[i], b = points[i + 1 == n ? 0 : i + 1];
             const Item item{a, b, a.y != b.y ? (b.x - a.x) / (b.y - a.y) : 0.0};
-            bands(i, [&](int k) { m_items[std::size_t(m_fill[std::size_t(k)]++)] = item; });
+            for (int k = m_spans[i].first; k <= m_spans[i].second; ++k)
+                m_items[std::size_t(--m_start[std::size_t(k)])] = item;
         }
     }
 
@@ -574,18 +645,14 @@ private:
         Vec a, b;
         double slope;   // dx / dy
     };
-    int band(double y) const
-    {
-        const double k = (y - m_minY) * m_perBand;
-        return k >= m_bands - 1 ? m_bands - 1 : (k > 0 ? int(k) : 0);
-    }
+    int band(double y) const { return int(std::min(std::max(0.0, (y - m_minY) * m_perBand), double(m_bands - 1))); }
 
     double m_minY = 0;
     double m_perBand = 1;
     int m_bands = 1;
     std::vector<int> m_start;
     std::vector<Item> m_items;
-    std::vector<int> m_fill;
+    std::vector<std::pair<int, int>> m_spans;   // the bands of each edge
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -917,6 +984,53 @@ enum class Trace {
     Tangled,   // so many contacts that working them out would take too long
 };
 
+// Whether the corner at point i runs straight back along the edge that leads to it.
+inline bool foldsBack(const std::vector<Vec> &points, int i)
+{
+    const int n = int(points.size());
+    const Vec shared = points[std::size_t(i)], p = points[std::size_t(i == 0 ? n - 1 : i - 1)],
+              q = points[std::size_t(i + 1 == n ? 0 : i + 1)];
+    const double side = cross(p - shared, q - shared);
+    return dot(p - shared, q - shared) > 0
+           && side * side <= Touch * Touch * std::max(dot(p - shared, p - shared), dot(q - shared, q - shared));
+}
+
+// Most outlines neither cross nor touch themselves, which this shows at little cost: pairs of
+// edges in a cell are mostly neighbours, or have boxes apart. False when some pair needs a
+// closer look, or there are so many pairs that the outline may be a tangle: the tracing decides.
+bool clearOfItself(const SegmentGrid &grid, std::size_t pairLimit)
+{
+    const std::vector<Vec> &points = grid.points();
+    const int n = int(points.size());
+    std::size_t pairs = 0;
+    // Neighbours meet at their shared corner, which shares a cell; none folds back.
+    for (int i = 0; i < n; ++i) {
+        if (foldsBack(points, i))
+            return false;
+    }
+    const auto clear = [&](int i, int j) {
+        if (j == i + 1 || (i == 0 && j == n - 1) || apart(grid.box(i), grid.box(j), Touch))
+            return true;
+        const Vec a = points[std::size_t(i)], b = points[std::size_t(i + 1)];
+        const Vec c = points[std::size_t(j)], d = points[std::size_t(j + 1 == n ? 0 : j + 1)];
+        return !mayTouch(a, b, c, d, Touch) || segmentDistance(a, b, c, d) >= Touch;
+    };
+    // The tracing counts the pairs cell by cell, and gives up before a cell once they are
+    // beyond the limit: the pairs of all cells but the last count.
+    const std::size_t last = grid.cellCount() - 1;
+    for (const int cell : grid.sharedCells()) {
+        const std::size_t edges = grid.edgesIn(std::size_t(cell));
+        pairs += std::size_t(cell) == last ? 0 : edges * (edges - 1) / 2;
+    }
+    if (pairs > pairLimit)
+        return false;
+    for (const int cell : grid.sharedCells()) {
+        if (!grid.everyPairInCell(std::size_t(cell), clear))
+            return false;
+    }
+    return true;
+}
+
 // Replaces a crossing or touching outline by the boundary of the union of what it encloses,
 // walked with that union on the right. Kept arcs that do not survive whole lose their mark.
 Trace traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
@@ -933,6 +1047,9 @@ Trace traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
     }
     const SegmentGrid &grid = given ? *given : local;
     const std::vector<Vec> &points = grid.points();
+    const std::size_t pairLimit = 256 * std::size_t(n) + 1000000, contactLimit = 4 * std::size_t(n) + 1000;
+    if (clearOfItself(grid, pairLimit))
+        return Trace::Clear;
 
     struct Split {
         int segment;
@@ -958,17 +1075,12 @@ Trace traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given)
     // Corners where the outline runs straight back along itself.
     thread_local std::vector<char> folds;
     folds.assign(vs.size(), 0);
-    for (int i = 0; i < n; ++i) {
-        const Vec shared = points[std::size_t(i)], p = points[std::size_t(i == 0 ? n - 1 : i - 1)], q = points[std::size_t(next(i))];
-        const double side = cross(p - shared, q - shared);
-        folds[std::size_t(i)] = dot(p - shared, q - shared) > 0
-                                && side * side <= Touch * Touch * std::max(dot(p - shared, p - shared), dot(q - shared, q - shared));
-    }
+    for (int i = 0; i < n; ++i)
+        folds[std::size_t(i)] = foldsBack(points, i);
     // Every pair of edges that share a grid cell; a pair in several cells counts once. An
     // outline is a tangle when its edges meet far more often than an outline that follows a
     // border can.
     std::set<std::pair<int, int>> touching;
-    const std::size_t pairLimit = 256 * std::size_t(n) + 1000000, contactLimit = 4 * std::size_t(n) + 1000;
     std::size_t pairs = 0;
     for (std::size_t cell = 0, cells = grid.cellCount(); cell < cells; ++cell) {
         if (pairs > pairLimit || splits.size() + joins.size() > contactLimit) {
@@ -1184,7 +1296,6 @@ struct Node {
     int arc = -1;           // the kept arc that the edge from here belongs to
     bool locked = false;
     bool alive = true;
-    uint32_t stamp = 0;     // changes with the edge that starts here
     double error = 0;       // bound of the distance (m) of that edge from the original outline
     double reach = 0;       // bound of the distance (m) of the node itself from it
 };
@@ -1326,7 +1437,7 @@ private:
 // plus rc): a bound of the distance from the original of an edge whose ends lie within ra and
 // rc of it. It keeps the bound of an edge from growing with each step that builds on the one
 // before, where the ends are corners of the original.
-double cornerBound(Vec a, Vec c, double ra, double rc)
+inline double cornerBound(Vec a, Vec c, double ra, double rc)
 {
     const double span = length(c - a);
     if (!(span > 0))
@@ -1351,34 +1462,71 @@ public:
         m_query = 0;
         m_version[0].assign(2 * n + 8, 0);
         m_version[1].assign(2 * n + 8, 0);
+        m_stamp.assign(2 * n + 8, 0);
+        m_growth.resize(2 * n + 8);
         m_blockedHead.assign(2 * n + 8, -1);
         m_blocked.clear();
         m_queue.clear();
         m_grid.setUp(base ? base->shape() : shape, base);
         if (!base) {
             for (std::size_t i = 0; i < n; ++i)
-                m_grid.insert(int(i), m_nodes[i].stamp, m_nodes[i].p, m_nodes[std::size_t(m_nodes[i].next)].p);
+                m_grid.insert(int(i), 0, m_nodes[i].p, m_nodes[std::size_t(m_nodes[i].next)].p);
         }
-        // Corners in line with their neighbours go first: the outline stays the same.
-        for (std::size_t i = 0; i < n && m_count > m_target; ++i) {
-            const Node &node = m_nodes[i];
+        removeInLine();
+        seedCandidates();
+    }
+
+    // Corners in line with their neighbours go first: the outline stays the same. Nothing
+    // looks at the grid meanwhile, so only the last of the edges that take their place from a
+    // node goes into it, in the order of those last changes.
+    void removeInLine()
+    {
+        m_changed.clear();
+        for (std::size_t i = 0, n = m_nodes.size(); i < n && m_count > m_target; ++i) {
+            Node &node = m_nodes[i];
             if (node.locked || at(node.prev).prev == node.next)
                 continue;
             const Vec ab = node.p - at(node.prev).p, bc = at(node.next).p - node.p;
             const double turn = cross(ab, bc);
             if (dot(ab, bc) > 0 && turn * turn <= 1e-24 * dot(ab, ab) * dot(bc, bc)) {
                 const int u = node.prev, w = node.next;
-                const double error = std::max(at(u).error, node.error);
-                kill(int(i));
-                changeEdge(u, w, error);
+                node.alive = false;
+                ++m_stamp[i];
+                at(u).next = w;
+                at(w).prev = u;
+                at(u).error = std::max(at(u).error, node.error);
+                m_changed.push_back({u, ++m_stamp[std::size_t(u)]});
                 --m_count;
             }
         }
+        for (const auto &[u, stamp] : m_changed) {
+            if (m_stamp[std::size_t(u)] == stamp)
+                m_grid.insert(u, stamp, at(u).p, at(at(u).next).p);
+        }
+    }
+
+    // The first candidate of every node and edge. Each corner's turn is worked out once here:
+    // a node may go only where its edges turn left (or run straight on), an edge may grow only
+    // between corners that turn right, so most candidates need no further look.
+    void seedCandidates()
+    {
+        const std::size_t n = m_nodes.size();
+        m_turn.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
-            if (m_nodes[i].alive) {
-                refresh(0, int(i));
-                refresh(1, int(i));
-            }
+            const Node &node = m_nodes[i];
+            if (node.alive)
+                m_turn[i] = cross(node.p - at(node.prev).p, at(node.next).p - node.p);
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            if (!m_nodes[i].alive)
+                continue;
+            const uint32_t removalVersion = ++m_version[0][i], collapseVersion = ++m_version[1][i];
+            double cost;
+            if (!(m_turn[i] < 0) && removal(int(i), cost))
+                push({cost, int(i), 0, removalVersion});
+            Growth &growth = m_growth[i];
+            if (!(m_turn[i] > 0 || m_turn[std::size_t(m_nodes[i].next)] > 0) && collapse(int(i), growth))
+                push({std::max(growth.errorIn, growth.errorOut), int(i), 1, collapseVersion});
         }
     }
 
@@ -1393,26 +1541,30 @@ public:
                 }))
                 return false;
             if (candidate.kind == 0) {
-                double cost;
-                if (!removal(candidate.node, cost))
+                // What the cost depends on renews the candidate when it changes; only the
+                // outline around the node may have shrunk to a triangle since.
+                if (!removable(candidate.node))
                     continue;
+                assert(costHolds(candidate));
                 const int blocker = removalBlocker(candidate.node);
                 if (blocker >= 0) {
                     block(blocker, candidate);
                     continue;
                 }
-                applyRemoval(candidate.node, cost);
+                applyRemoval(candidate.node, candidate.cost);
             } else {
-                Vec corner;
-                double errorIn, errorOut, reach;
-                if (!collapse(candidate.node, corner, errorIn, errorOut, reach))
+                // The same holds for the growth worked out with the candidate; only the outline
+                // around the edge may have shrunk to a quadrilateral since.
+                if (!collapsible(candidate.node))
                     continue;
-                const int blocker = collapseBlocker(candidate.node, corner);
+                const Growth growth = m_growth[std::size_t(candidate.node)];
+                assert(growthHolds(candidate, growth));
+                const int blocker = collapseBlocker(candidate.node, growth.corner);
                 if (blocker >= 0) {
                     block(blocker, candidate);
                     continue;
                 }
-                applyCollapse(candidate.node, corner, errorIn, errorOut, reach);
+                applyCollapse(candidate.node, growth);
             }
         }
         return true;
@@ -1442,12 +1594,20 @@ private:
         Candidate candidate;
         int next;
     };
+    // What collapsing an edge makes: the new corner, the bounds of the two new edges' distances
+    // and of the corner's own.
+    struct Growth {
+        Vec corner;
+        double errorIn = 0;
+        double errorOut = 0;
+        double reach = 0;
+    };
 
     Node &at(int i) { return m_nodes[std::size_t(i)]; }
     const Node &at(int i) const { return m_nodes[std::size_t(i)]; }
 
     // Removing a node whose edges turn left (or run straight on) adds the triangle they make.
-    bool removal(int v, double &cost) const
+    bool removable(int v) const
     {
         const Node &node = at(v);
         if (node.locked)
@@ -1457,26 +1617,45 @@ private:
             return false;   // a triangle stays
         const Vec a = at(u).p, b = node.p, c = at(w).p;
         const double turn = cross(b - a, c - b);
-        if (turn < 0 || (turn == 0 && dot(b - a, c - b) <= 0))
+        return !(turn < 0 || (turn == 0 && dot(b - a, c - b) <= 0));
+    }
+    bool removal(int v, double &cost) const
+    {
+        if (!removable(v))
             return false;
         // Both bounds hold; each is the meeting of a growing and a falling one, and the least
         // of such meetings is still one.
-        cost = std::min(removalBound(a, b, c, at(u).error, node.error), cornerBound(a, c, at(u).reach, at(w).reach));
+        const Node &node = at(v);
+        const Vec a = at(node.prev).p, b = node.p, c = at(node.next).p;
+        cost = std::min(removalBound(a, b, c, at(node.prev).error, node.error),
+                        cornerBound(a, c, at(node.prev).reach, at(node.next).reach));
         return std::isfinite(cost);
+    }
+    bool costHolds(const Candidate &candidate) const
+    {
+        double cost;
+        return removal(candidate.node, cost) && cost == candidate.cost;
+    }
+
+    bool collapsible(int v1) const
+    {
+        const Node &first = at(v1), &second = at(first.next);
+        if (first.locked || second.locked)
+            return false;
+        const int u = first.prev, w = second.next;
+        return !(u == w || at(w).next == u);   // a quadrilateral stays
     }
 
     // Collapsing edge v1-v2 into the point where the lines of its neighbours meet, when that
     // point lies ahead of both and to the left of the edge.
-    bool collapse(int v1, Vec &corner, double &errorIn, double &errorOut, double &reach) const
+    bool collapse(int v1, Growth &growth) const
     {
-        const Node &first = at(v1);
-        const int v2 = first.next;
-        const Node &second = at(v2);
-        if (first.locked || second.locked)
+        if (!collapsible(v1))
             return false;
+        const Node &first = at(v1), &second = at(first.next);
         const int u = first.prev, w = second.next;
-        if (u == w || at(w).next == u)
-            return false;   // a quadrilateral stays
+        Vec &corner = growth.corner;
+        double &errorIn = growth.errorIn, &errorOut = growth.errorOut, &reach = growth.reach;
         const Vec pu = at(u).p, p1 = first.p, p2 = second.p, pw = at(w).p;
         const Vec d1 = p1 - pu, d2 = p2 - pw, r = p2 - p1;
         // Only an edge between two corners that turn right can grow this way; at a corner that
@@ -1504,6 +1683,14 @@ private:
         return std::isfinite(errorIn) && std::isfinite(errorOut);
     }
 
+    bool growthHolds(const Candidate &candidate, const Growth &growth) const
+    {
+        Growth again;
+        return collapse(candidate.node, again) && again.corner == growth.corner && again.errorIn == growth.errorIn
+               && again.errorOut == growth.errorOut && again.reach == growth.reach
+               && std::max(again.errorIn, again.errorOut) == candidate.cost;
+    }
+
     void refresh(int kind, int v)
     {
         const uint32_t version = ++m_version[kind][std::size_t(v)];
@@ -1512,10 +1699,9 @@ private:
             if (removal(v, cost))
                 push({cost, v, 0, version});
         } else {
-            Vec corner;
-            double errorIn, errorOut, reach;
-            if (collapse(v, corner, errorIn, errorOut, reach))
-                push({std::max(errorIn, errorOut), v, 1, version});
+            Growth &growth = m_growth[std::size_t(v)];
+            if (collapse(v, growth))
+                push({std::max(growth.errorIn, growth.errorOut), v, 1, version});
         }
     }
 
@@ -1524,18 +1710,18 @@ private:
     int blocker(Vec a, Vec b, std::initializer_list<int> skip)
     {
         ++m_query;
+        // The skipped edges count as seen already.
+        for (int s : skip)
+            m_seen[std::size_t(s)] = m_query;
         int found = -1;
         m_grid.visit(
             a, b, Clearance,
-            [&](int edge, uint32_t stamp) { return at(edge).alive && at(edge).stamp == stamp; },
+            // A node that goes changes its stamp too.
+            [&](int edge, uint32_t stamp) { return m_stamp[std::size_t(edge)] == stamp; },
             [&](int edge) {
                 if (m_seen[std::size_t(edge)] == m_query)
                     return true;
                 m_seen[std::size_t(edge)] = m_query;
-                for (int s : skip) {
-                    if (s == edge)
-                        return true;
-                }
                 const Vec c = at(edge).p, d = at(at(edge).next).p;
                 if (mayTouch(a, b, c, d, Clearance) && segmentDistance(a, b, c, d) < Clearance) {
                     found = edge;
@@ -1596,15 +1782,14 @@ private:
         node.next = to;
         at(to).prev = from;
         node.error = error;
-        ++node.stamp;
-        m_grid.insert(from, node.stamp, node.p, at(to).p);
+        m_grid.insert(from, ++m_stamp[std::size_t(from)], node.p, at(to).p);
         wake(from);
     }
 
     void kill(int v)
     {
         at(v).alive = false;
-        ++at(v).stamp;
+        ++m_stamp[std::size_t(v)];
         wake(v);
     }
 
@@ -1621,25 +1806,27 @@ private:
         refresh(1, w);
     }
 
-    void applyCollapse(int v1, Vec corner, double errorIn, double errorOut, double reach)
+    void applyCollapse(int v1, const Growth &growth)
     {
         const int u = at(v1).prev, v2 = at(v1).next, w = at(v2).next;
         Node fresh;
-        fresh.p = corner;
-        fresh.reach = reach;
+        fresh.p = growth.corner;
+        fresh.reach = growth.reach;
         const int p = int(m_nodes.size());
         m_nodes.push_back(fresh);
         if (m_seen.size() < m_nodes.size()) {
             m_seen.resize(2 * m_nodes.size(), 0);
             m_version[0].resize(2 * m_nodes.size(), 0);
             m_version[1].resize(2 * m_nodes.size(), 0);
+            m_stamp.resize(2 * m_nodes.size(), 0);
+            m_growth.resize(2 * m_nodes.size());
             m_blockedHead.resize(2 * m_nodes.size(), -1);
         }
         kill(v1);
         kill(v2);
         at(p).prev = u;
-        changeEdge(p, w, errorOut);
-        changeEdge(u, p, errorIn);
+        changeEdge(p, w, growth.errorOut);
+        changeEdge(u, p, growth.errorIn);
         --m_count;
         refresh(0, u);
         refresh(0, p);
@@ -1656,6 +1843,10 @@ private:
     EdgeGrid m_grid;
     CostQueue<Candidate> m_queue;
     std::vector<uint32_t> m_version[2];
+    std::vector<uint32_t> m_stamp;   // of each node: changes with the edge that starts there, and when it goes
+    std::vector<std::pair<int, uint32_t>> m_changed;
+    std::vector<double> m_turn;   // at each corner as the steps begin
+    std::vector<Growth> m_growth;   // of each edge's current collapse candidate
     std::vector<uint32_t> m_seen;
     uint32_t m_query = 0;
     std::vector<int> m_blockedHead;
@@ -1665,6 +1856,67 @@ private:
 // ---------------------------------------------------------------------------------------------
 
 // The memory of one fit at a time, kept per thread so that it is taken only once.
+// A line or a kept arc of the written outline.
+struct Piece {
+    int arc;   // -1 for a line
+    GeoPoint from, to;
+    Vec a, b;
+    double bound;   // of its distance from the original
+};
+
+// A line with the bound of its distance, stretched by how much longer an east step is where it
+// lies than the frame says.
+struct Ranked {
+    const Piece *piece;
+    double stretch;
+    double bound;   // stretched
+};
+
+// Where an edge starts from the left.
+struct Left {
+    double minX;
+    std::size_t edge;
+};
+
+inline bool operator<(const Left &a, const Left &b)
+{
+    return a.minX < b.minX || (a.minX == b.minX && a.edge < b.edge);
+}
+
+// Sorts items that come in long rising or falling runs, as the edges of an outline do by where
+// they start: the runs are merged, which costs far less than sorting from scratch. Items must
+// all differ.
+template <typename T>
+void sortRuns(std::vector<T> &items, std::vector<T> &buffer, std::vector<std::size_t> &starts)
+{
+    // The runs, falling ones turned round, and where each starts.
+    starts.clear();
+    for (std::size_t i = 0, n = items.size(); i < n;) {
+        std::size_t end = i + 1;
+        const bool falling = end < n && items[end] < items[i];
+        while (end < n && (items[end] < items[end - 1]) == falling)
+            ++end;
+        if (falling)
+            std::reverse(items.begin() + std::ptrdiff_t(i), items.begin() + std::ptrdiff_t(end));
+        starts.push_back(i);
+        i = end;
+    }
+    // Neighbouring runs merged in rounds.
+    buffer.resize(items.size());
+    while (starts.size() > 1) {
+        std::size_t kept = 0;
+        for (std::size_t r = 0; r < starts.size(); r += 2) {
+            const auto from = items.begin() + std::ptrdiff_t(starts[r]);
+            const auto middle = r + 1 < starts.size() ? items.begin() + std::ptrdiff_t(starts[r + 1]) : items.end();
+            const auto to = r + 2 < starts.size() ? items.begin() + std::ptrdiff_t(starts[r + 2]) : items.end();
+            std::merge(from, middle, middle, to, buffer.begin() + (from - items.begin()));
+            starts[kept++] = starts[r];
+        }
+        starts.resize(kept);
+        items.swap(buffer);
+    }
+}
+
 struct Workspace {
     std::vector<Element> elements;
     Polyline line;
@@ -1675,6 +1927,13 @@ struct Workspace {
     Simplifier simplifier;
     PolygonIndex polygon;
     std::vector<Vec> written;
+    std::vector<char> kept;
+    std::vector<Piece> pieces;
+    std::vector<Ranked> ranked;
+    std::vector<Box> boxes;
+    std::vector<Left> byLeft;
+    std::vector<Left> leftBuffer;
+    std::vector<std::size_t> runs;
 };
 
 class Fitter
@@ -1683,7 +1942,9 @@ public:
     Fitter(const SegmentList &outline, int maxSegments, FitSide side, Workspace &work)
         : m_outline(outline), m_target(maxSegments), m_side(side), m_elements(work.elements), m_line(work.line),
           m_points(work.points), m_start(work.start), m_nodes(work.nodes), m_index(work.index),
-          m_simplifier(work.simplifier), m_polygon(work.polygon), m_written(work.written)
+          m_simplifier(work.simplifier), m_polygon(work.polygon), m_written(work.written),
+          m_kept(work.kept), m_pieces(work.pieces), m_ranked(work.ranked),
+          m_boxes(work.boxes), m_byLeft(work.byLeft), m_leftBuffer(work.leftBuffer), m_runs(work.runs)
     {
         m_elements.clear();
         clearLine();
@@ -1703,10 +1964,13 @@ public:
                 if (!buildPolyline(m_frame, m_elements, attempt == 0, m_line))
                     return result;
             }
+            // The polyline made to find the direction has its points already.
+            if (!(attempt == 1 && m_lineReady)) {
+                m_points.clear();
+                for (const Vertex &v : m_line.vertices)
+                    m_points.push_back(v.p);
+            }
             m_lineReady = false;
-            m_points.clear();
-            for (const Vertex &v : m_line.vertices)
-                m_points.push_back(v.p);
             m_index.build(m_points);
             int count = 0;
             const SegmentGrid *base = nullptr;
@@ -1802,22 +2066,24 @@ private:
         const std::vector<Vertex> &vs = m_start;
         std::vector<Node> &nodes = m_nodes;
         const int n = int(vs.size());
-        nodes.assign(std::size_t(n), Node());
+        nodes.resize(std::size_t(n));
         int arcEdges = 0, arcs = 0;
         for (int i = 0; i < n; ++i) {
-            Node &node = nodes[std::size_t(i)];
+            const int prev = i == 0 ? n - 1 : i - 1, next = i + 1 == n ? 0 : i + 1;
             const Vertex &v = vs[std::size_t(i)];
+            Node &node = nodes[std::size_t(i)];
+            node = Node();
             node.p = v.p;
-            node.prev = (i + n - 1) % n;
-            node.next = (i + 1) % n;
+            node.prev = prev;
+            node.next = next;
             node.vertex = i;
             node.arc = v.arc;
             node.locked = v.locked;
-            node.error = std::max(v.offset, vs[std::size_t((i + 1) % n)].offset);
+            node.error = std::max(v.offset, vs[std::size_t(next)].offset);
             node.reach = v.offset;
             if (v.arc >= 0) {
                 ++arcEdges;
-                arcs += vs[std::size_t((i + n - 1) % n)].arc != v.arc ? 1 : 0;
+                arcs += vs[std::size_t(prev)].arc != v.arc ? 1 : 0;
             }
         }
         // A single arc all round has no start of its own.
@@ -1896,31 +2162,37 @@ private:
     OutlineFit finish(const std::vector<Node> &nodes)
     {
         OutlineFit result;
-        // Start at the first node that does not lie inside a kept arc.
-        int start = -1;
-        for (std::size_t i = 0; i < nodes.size() && start < 0; ++i) {
+        const int start = startNode(nodes);
+        if (start < 0 || !collectPieces(nodes, start) || int(m_pieces.size()) > m_target || m_pieces.empty()
+            || !check(m_written, nodes, start))
+            return result;
+        result.largestDistanceCm = int32_t(std::min(std::ceil(largestDistance() * 100.0), 2e9));
+        result.segments = writtenSegments();
+        return result;
+    }
+
+    // The first node that does not lie inside a kept arc, or -1.
+    int startNode(const std::vector<Node> &nodes) const
+    {
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
             const Node &node = nodes[i];
             if (node.alive && (node.arc < 0 || nodes[std::size_t(node.prev)].arc != node.arc))
-                start = int(i);
+                return int(i);
         }
         // The whole outline is one kept arc: it starts at its given point.
-        for (std::size_t i = 0; i < nodes.size() && start < 0; ++i) {
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
             const Node &node = nodes[i];
             if (node.alive && node.arc >= 0 && node.vertex >= 0 && m_start[std::size_t(node.vertex)].exact)
-                start = int(i);
+                return int(i);
         }
-        if (start < 0)
-            return result;
-        // The outline as written, in the working direction, for the checks.
-        std::vector<Vec> &written = m_written;
-        written.clear();
-        struct Piece {
-            int arc;   // -1 for a line
-            GeoPoint from, to;
-            Vec a, b;
-            double bound;   // of its distance from the original
-        };
-        std::vector<Piece> pieces;
+        return -1;
+    }
+
+    // The pieces as written, and the outline as written in the working direction for the checks.
+    bool collectPieces(const std::vector<Node> &nodes, int start)
+    {
+        m_written.clear();
+        m_pieces.clear();
         struct {
             int node = -1;
             Corner corner;
@@ -1933,11 +2205,11 @@ private:
                 Piece piece{node.arc, {}, {}, node.p, {}, 0.0};
                 int j = i;
                 do {
-                    written.push_back(nodes[std::size_t(j)].p);
+                    m_written.push_back(nodes[std::size_t(j)].p);
                     j = nodes[std::size_t(j)].next;
                 } while (j != start && nodes[std::size_t(j)].arc == node.arc && nodes[std::size_t(j)].alive && j != i);
                 piece.b = nodes[std::size_t(j)].p;
-                pieces.push_back(piece);
+                m_pieces.push_back(piece);
                 i = j;
             } else {
                 // Each corner is worked out once: it ends one line and starts the next.
@@ -1945,78 +2217,83 @@ private:
                 if (i == carried.node)
                     a = carried.corner;
                 else if (!cornerOf(nodes, i, a))
-                    return result;
+                    return false;
                 if (!cornerOf(nodes, node.next, b))
-                    return result;
+                    return false;
                 carried = {node.next, b};
                 // Corners that round to the same point are one.
                 if (a.geo != b.geo) {
-                    written.push_back(a.p);
-                    pieces.push_back({-1, a.geo, b.geo, a.p, b.p, node.error});
+                    m_written.push_back(a.p);
+                    m_pieces.push_back({-1, a.geo, b.geo, a.p, b.p, node.error});
                 }
                 i = node.next;
             }
         } while (i != start && --guard > 0);
-        if (guard == 0 || int(pieces.size()) > m_target || pieces.empty())
-            return result;
-        const bool checked = check(written, nodes);
-        if (!checked)
-            return result;
+        return guard > 0;
+    }
 
-        // The largest distance of the written lines from the original outline.
+    // The largest distance of the written lines from the original outline.
+    double largestDistance()
+    {
         // The frame is true to lengths east at its middle latitude only: nearer the equator an
         // east step is longer than it says. Each line's distance is stretched by the most
         // that applies where it lies.
-        struct Ranked {
-            const Piece *piece;
-            double stretch;
-            double bound;   // stretched
-        };
-        std::vector<Ranked> ranked;
-        for (const Piece &piece : pieces) {
+        std::vector<Ranked> &ranked = m_ranked;
+        ranked.clear();
+        for (const Piece &piece : m_pieces) {
             if (piece.arc >= 0)
                 continue;
+            // A bound of 0 stays 0, and is not measured.
+            if (!(piece.bound > 0)) {
+                ranked.push_back({&piece, 1.0, piece.bound});
+                continue;
+            }
             const double reach = std::min(std::abs(double(piece.from.lat)), std::abs(double(piece.to.lat)))
                                  - piece.bound / m_frame.sy;
             const int64_t latitude = std::clamp<int64_t>(int64_t(reach), 0, Mas::Quarter);
             const double stretch = std::max(1.0, std::max(cosine(latitude), 1e-6) * MetresPerMas / m_frame.sx);
             ranked.push_back({&piece, stretch, piece.bound * stretch});
         }
-        std::sort(ranked.begin(), ranked.end(), [](const Ranked &x, const Ranked &y) {
+        // Exactly only for the few lines whose bound could still set the largest; beyond them
+        // the bound stands in. Only those few need ranking.
+        constexpr int Exact = 3;
+        const auto ranks = ranked.begin() + std::min<std::ptrdiff_t>(Exact + 1, std::ptrdiff_t(ranked.size()));
+        std::partial_sort(ranked.begin(), ranks, ranked.end(), [](const Ranked &x, const Ranked &y) {
             return x.bound > y.bound || (x.bound == y.bound && x.piece < y.piece);
         });
-        // Exactly only for the few lines whose bound could still set the largest; beyond them
-        // the bound stands in.
         double largest = 0;
-        int exactLeft = 3;
-        for (const Ranked &r : ranked) {
+        int exactLeft = Exact;
+        for (auto r = ranked.begin(); r != ranks; ++r) {
             // A bound of 0 is an edge of the original as it was.
-            if (r.piece->bound <= 0 || r.bound + RoundingSlack <= largest)
+            if (r->piece->bound <= 0 || r->bound + RoundingSlack <= largest)
                 break;
             if (exactLeft-- == 0) {
-                largest = r.bound + RoundingSlack;
+                largest = r->bound + RoundingSlack;
                 break;
             }
-            largest = std::max(largest, r.stretch * m_index.segmentHausdorff(r.piece->a, r.piece->b, largest / r.stretch));
+            largest = std::max(largest, r->stretch * m_index.segmentHausdorff(r->piece->a, r->piece->b, largest / r->stretch));
         }
         // The arcs' stand-ins lie that much off the arcs themselves.
         if (largest > 0)
             largest += m_line.arcOffset;
-        result.largestDistanceCm = int32_t(std::min(std::ceil(largest * 100.0), 2e9));
+        return largest;
+    }
 
+    SegmentList writtenSegments() const
+    {
         // Written clockwise: the working direction for outlines that grow outwards.
         const bool reverse = m_side == FitSide::Inside;
         // The new lines share one allocation.
         const auto block = std::make_shared<std::vector<AirspaceSegment>>();
-        block->reserve(pieces.size());
-        for (const Piece &piece : pieces) {
+        block->reserve(m_pieces.size());
+        for (const Piece &piece : m_pieces) {
             if (piece.arc < 0)
                 block->emplace_back(reverse ? piece.to : piece.from, reverse ? piece.from : piece.to);
         }
         SegmentList segments;
-        segments.reserve(pieces.size());
+        segments.reserve(m_pieces.size());
         std::size_t nextLine = 0;
-        for (const Piece &piece : pieces) {
+        for (const Piece &piece : m_pieces) {
             if (piece.arc < 0) {
                 segments.push_back(SegmentPtr(block, &(*block)[nextLine++]));
                 continue;
@@ -2032,13 +2309,12 @@ private:
         }
         if (reverse)
             std::reverse(segments.begin(), segments.end());
-        result.segments = std::move(segments);
-        return result;
+        return segments;
     }
 
     // The written outline must be simple, turn the working way, and hold the original on its
     // right (outside fits) or lie on the right of the original (inside fits).
-    bool check(const std::vector<Vec> &written, const std::vector<Node> &nodes)
+    bool check(const std::vector<Vec> &written, const std::vector<Node> &nodes, int start)
     {
         const std::size_t n = written.size();
         if (n < 3)
@@ -2056,56 +2332,57 @@ private:
         // only adds area outside the outline of the moment, so a corner of the original that
         // lies inside stays inside; what is checked is what rounding or a fault could undo.
         // The few corners of an inside fit are checked with the middles of their edges.
-        std::vector<int> &kept = m_kept;
-        kept.assign(std::max(m_points.size(), inner.size()), -1);
+        std::vector<char> &kept = m_kept;
+        kept.assign(std::max(m_points.size(), inner.size()), 0);
         if (m_side == FitSide::Outside && m_startIsLine) {
-            for (std::size_t i = 0; i < nodes.size(); ++i) {
-                if (nodes[i].alive && nodes[i].vertex >= 0)
-                    kept[std::size_t(nodes[i].vertex)] = int(i);
-            }
+            int i = start;
+            do {
+                if (nodes[std::size_t(i)].vertex >= 0)
+                    kept[std::size_t(nodes[std::size_t(i)].vertex)] = 1;
+                i = nodes[std::size_t(i)].next;
+            } while (i != start);
         }
         PolygonIndex &index = m_polygon;
         index.build(outer);
         const bool middles = m_side == FitSide::Inside;
-        for (std::size_t k = 0; k < inner.size(); ++k) {
-            const Vec a = inner[k], b = inner[(k + 1) % inner.size()];
-            if ((kept[k] < 0 && !index.covers(a, CheckTolerance)) || (middles && !index.covers((a + b) * 0.5, CheckTolerance))) {
+        for (std::size_t k = 0, n = inner.size(); k < n; ++k) {
+            if (!kept[k] && !index.covers(inner[k], CheckTolerance))
                 return false;
-            }
+            if (middles && !index.covers((inner[k] + inner[k + 1 == n ? 0 : k + 1]) * 0.5, CheckTolerance))
+                return false;
         }
         return true;
     }
 
-    static bool isSimple(const std::vector<Vec> &points)
+    bool isSimple(const std::vector<Vec> &points)
     {
         const std::size_t n = points.size();
-        struct Span {
-            double minX, maxX, minY, maxY;
-            std::size_t edge;
-        };
-        std::vector<Span> spans(n);
+        m_boxes.resize(n);
+        m_byLeft.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
-            const Vec a = points[i], b = points[(i + 1) % n];
-            spans[i] = {std::min(a.x, b.x), std::max(a.x, b.x), std::min(a.y, b.y), std::max(a.y, b.y), i};
+            const std::size_t j = i + 1 == n ? 0 : i + 1;
+            const Vec a = points[i], b = points[j];
+            m_boxes[i] = boxOf(a, b);
+            m_byLeft[i] = {m_boxes[i].minX, i};
             // Consecutive edges must not fold onto each other.
-            const Vec c = points[(i + 2) % n];
+            const Vec c = points[j + 1 == n ? 0 : j + 1];
             if (a == b || (cross(b - a, c - b) == 0 && dot(b - a, c - b) < 0))
                 return false;
         }
-        std::sort(spans.begin(), spans.end(), [](const Span &a, const Span &b) {
-            return a.minX < b.minX || (a.minX == b.minX && a.edge < b.edge);
-        });
+        // Edges from the left; each pair whose boxes overlap is looked at once.
+        sortRuns(m_byLeft, m_leftBuffer, m_runs);
         for (std::size_t i = 0; i < n; ++i) {
-            for (std::size_t j = i + 1; j < n && spans[j].minX <= spans[i].maxX; ++j) {
-                if (spans[j].minY > spans[i].maxY || spans[j].maxY < spans[i].minY)
+            const std::size_t e = m_byLeft[i].edge;
+            const Box &first = m_boxes[e];
+            for (std::size_t j = i + 1; j < n && m_byLeft[j].minX <= first.maxX; ++j) {
+                const std::size_t f = m_byLeft[j].edge;
+                if (m_boxes[f].minY > first.maxY || m_boxes[f].maxY < first.minY)
                     continue;
-                const std::size_t e = spans[i].edge, f = spans[j].edge;
                 const std::size_t gap = e > f ? e - f : f - e;
                 if (gap == 1 || gap == n - 1)
                     continue;
-                if (segmentDistance(points[e], points[(e + 1) % n], points[f], points[(f + 1) % n]) <= 0) {
+                if (segmentDistance(points[e], points[(e + 1) % n], points[f], points[(f + 1) % n]) <= 0)
                     return false;
-                }
             }
         }
         return true;
@@ -2118,7 +2395,6 @@ private:
     bool m_clockwise = true;
     bool m_lineReady = false;        // m_line holds the polyline of the working direction
     bool m_startIsLine = false;      // m_start is m_line's vertices
-    std::vector<int> m_kept;
     std::vector<Element> &m_elements;
     Polyline &m_line;
     std::vector<Vec> &m_points;      // the original outline as a polyline
@@ -2128,6 +2404,13 @@ private:
     Simplifier &m_simplifier;
     PolygonIndex &m_polygon;
     std::vector<Vec> &m_written;
+    std::vector<char> &m_kept;
+    std::vector<Piece> &m_pieces;
+    std::vector<Ranked> &m_ranked;
+    std::vector<Box> &m_boxes;       // of the written edges
+    std::vector<Left> &m_byLeft;
+    std::vector<Left> &m_leftBuffer;
+    std::vector<std::size_t> &m_runs;
 };
 
 } // namespace

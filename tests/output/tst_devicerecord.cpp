@@ -1,6 +1,7 @@
 #include "model/airspace.h"
 #include "model/geometry.h"
 #include "output/devicetext.h"
+#include "output/kaf.h"
 #include "output/longlines.h"
 
 #include <QRandomGenerator>
@@ -87,7 +88,41 @@ QList<qint64> longestFirst(const SegmentList &segments)
     return values;
 }
 
+// 150 corners on a circle of some 10 km: too many for one record.
+AirspacePtr manyCorners()
+{
+    QList<GeoPoint> corners;
+    for (int i = 0; i <= 150; ++i) {
+        const int32_t bearing = int32_t(int64_t(Mas::FullTurn) * (i % 150) / 150);
+        corners << destinationPoint(A, 1000000, bearing);
+    }
+    return polygon(corners);
+}
+
+// The DP lines of a record's bytes, and those its outline gives, corners shared.
+QStringList cornerLines(const QByteArray &bytes)
+{
+    QStringList lines;
+    for (const QByteArray &line : bytes.split('\n'))
+        if (line.startsWith("DP "))
+            lines << QString::fromLatin1(line.trimmed());
+    return lines;
+}
+
+QStringList cornerLines(const SegmentList &outline)
+{
+    QStringList lines;
+    for (std::size_t i = 0; i < outline.size(); ++i) {
+        if (i == 0 || outline[i]->startPoint() != outline[i - 1]->endPoint())
+            lines << "DP " + deviceCoordinateText(outline[i]->startPoint());
+        lines << "DP " + deviceCoordinateText(outline[i]->endPoint());
+    }
+    return lines;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(AirspacePtr)
 
 class DeviceRecordTest : public QObject
 {
@@ -320,6 +355,46 @@ private slots:
 
     void edgesAcross180StayShort_data();
     void edgesAcross180StayShort();
+
+    // With the picture asked for, a record keeps the outline that its lines were written from:
+    // long edges halved as in the record, a fitted outline with the original behind it. An
+    // outline that is not written is kept as it was read.
+    void recordKeepsTheOutlineItWasWrittenFrom_data()
+    {
+        QTest::addColumn<AirspacePtr>("airspace");
+        QTest::addColumn<bool>("fit");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("pieces");   // of the kept outline; 0 when it is the one read
+        // 6.7 km north, 0.8 km east, 6.7 km back: 2, 1 and 2 pieces.
+        const auto big = [] { return polygon({A, at(A.lat + 6 * Hundredth, A.lon), at(A.lat + 6 * Hundredth, C.lon), A}); };
+        auto badArc = polygon({A, B, C});
+        badArc->addArc(at(A.lat, C.lon), C, at(A.lat - Hundredth / 2, C.lon), true);
+        QTest::newRow("written, long edges halved") << big() << false << int(Kaf::Record::Written) << 5;
+        QTest::newRow("written, fitting asked for") << big() << true << int(Kaf::Record::Written) << 5;
+        QTest::newRow("fitted") << manyCorners() << true << int(Kaf::Record::Fitted) << 100;
+        QTest::newRow("too long") << manyCorners() << false << int(Kaf::Record::OverLimit) << 0;
+        QTest::newRow("faulty") << badArc << false << int(Kaf::Record::Faulty) << 0;
+    }
+    void recordKeepsTheOutlineItWasWrittenFrom()
+    {
+        QFETCH(AirspacePtr, airspace);
+        QFETCH(bool, fit);
+        QFETCH(int, pieces);
+        Kaf::RecordOptions options;
+        options.fitLongOutline = fit;
+        options.keepOutline = true;
+        const Kaf::Record record = Kaf::makeRecord(*airspace, options);
+        QTEST(int(record.kind), "kind");
+        if (pieces == 0) {
+            QVERIFY(record.outline == airspace->segments());
+            QVERIFY(record.bytes.isEmpty());
+            return;
+        }
+        QCOMPARE(int(record.outline.size()), pieces);
+        QCOMPARE(cornerLines(record.outline), cornerLines(record.bytes));
+        if (record.kind == Kaf::Record::Fitted)
+            QVERIFY(record.original == airspace->segments());
+    }
 };
 
 // An outline across 180 degrees used to be measured the long way round: its edges were
