@@ -499,19 +499,19 @@ Rückgabewert: 0 alle Lufträume geschrieben, 3 einige oder keine geschrieben,
                    [-close] [-fit] [-append] [-skip &lt;mots&gt;] [-max-floor &lt;hauteur&gt;]
                    [-near &lt;lat,lon,km&gt;] [-box &lt;sud,ouest,nord,est&gt;] [-preview &lt;nom&gt;] [-h]
 
-Convertit des fichiers OpenAir en un fichier d'espaces aériens kaf.
+Convertit des fichiers OpenAir en un fichier d&apos;espaces aériens kaf.
 
   -in &lt;nom&gt;     Nom et chemin du fichier à convertir ; donné plusieurs fois, tous les
-                fichiers vont l'un après l'autre dans un seul fichier, avec des noms uniques.
+                fichiers vont l&apos;un après l&apos;autre dans un seul fichier, avec des noms uniques.
   -out &lt;nom&gt;    Nom et chemin du fichier de sortie, ou un dossier ; sans indication, le
-                nom du (premier) fichier d'entrée avec l'extension .kaf ; - écrit sur la
-                sortie standard (les messages vont alors sur la sortie d'erreur).
-  -wm &lt;nombre&gt;  Distance d'alerte en mètres (0 à 10000 ; non donnée ou 0 : 400).
-  -wf &lt;nombre&gt;  Distance d'alerte en pieds (0 à 32811 ; convertie en mètres).
+                nom du (premier) fichier d&apos;entrée avec l&apos;extension .kaf ; - écrit sur la
+                sortie standard (les messages vont alors sur la sortie d&apos;erreur).
+  -wm &lt;nombre&gt;  Distance d&apos;alerte en mètres (0 à 10000 ; non donnée ou 0 : 400).
+  -wf &lt;nombre&gt;  Distance d&apos;alerte en pieds (0 à 32811 ; convertie en mètres).
   -hf           Les hauteurs sans unité sont en pieds (sinon en mètres).
   -close        Fermer les contours ouverts.
-  -fit          Simplifier vers l'extérieur les espaces de plus de 100 segments (les
-                fenêtres d'onde vers l'intérieur) au lieu de les omettre.
+  -fit          Simplifier vers l&apos;extérieur les espaces de plus de 100 segments (les
+                fenêtres d&apos;onde vers l&apos;intérieur) au lieu de les omettre.
   -append       Ajouter à un fichier de sortie existant (sinon il est remplacé).
   -skip &lt;mots&gt;  Omettre des classes (AC) et des types (AY), séparés par des virgules : E,F,G,FIS.
   -max-floor &lt;hauteur&gt;  Omettre les espaces dont le plancher est plus haut (comme AL : FL100).
@@ -522,7 +522,7 @@ Convertit des fichiers OpenAir en un fichier d'espaces aériens kaf.
 
 Hauteurs : une unité compte quand elle est le mot juste après le nombre (ft, f, feet, m,
 meter, meters, metre, metres ; 1000ft, 3500 F AMSL). Le M de MSL et le F de SFC ne sont
-pas des unités : 3500MSL est lu dans l'unité de base, mètres ou avec -hf pieds. Les
+pas des unités : 3500MSL est lu dans l&apos;unité de base, mètres ou avec -hf pieds. Les
 niveaux de vol sont en pieds (FL95), suivis de M en mètres (FL95 M). Un texte sans nombre
 (NOTAM) est noté et laisse la limite ouverte. Le fichier ne connaît que des mètres
 au-dessus de la mer : les hauteurs sol (AGL, ASFC, SFC, GND après le nombre) sont écrites
@@ -530,7 +530,7 @@ comme hauteurs au-dessus de la mer. Le résumé dit combien de hauteurs sans uni
 au-dessus du sol ont été écrites.
 
 Code de retour : 0 tous les espaces écrits, 3 certains ou aucun écrits,
-2 erreur de fichier, 1 erreur d'appel, 128 + numéro du signal après SIGTERM ou SIGINT.
+2 erreur de fichier, 1 erreur d&apos;appel, 128 + numéro du signal après SIGTERM ou SIGINT.
 </translation>
     </message>
 </context>
