@@ -715,22 +715,53 @@ struct Frame {
     }
 };
 
+// The longitude (continued units) of p, reached from a point at `lon` that was given as `raw`:
+// a step across 180 degrees goes on instead of jumping back by a whole turn.
+inline int64_t continuedLon(int64_t lon, GeoPoint raw, GeoPoint p)
+{
+    return lon + wrapDelta(int64_t(p.lon) - raw.lon);
+}
+
+// An arc or circle of the input, number `index` of it, from `from` (given as rawFrom) to `end`.
+Element arcElement(const AirspaceSegment &segment, int index, const int64_t from[2], GeoPoint rawFrom, GeoPoint end)
+{
+    Element arc;
+    arc.segment = index;
+    arc.from[0] = from[0];
+    arc.from[1] = from[1];
+    arc.rawFrom = rawFrom;
+    arc.to[0] = continuedLon(from[0], rawFrom, end);
+    arc.to[1] = end.lat;
+    arc.rawTo = end;
+    const GeoPoint centre = segment.centrePoint();
+    arc.centre[0] = continuedLon(from[0], rawFrom, centre);
+    arc.centre[1] = centre.lat;
+    arc.radiusCm = double(segment.radius());
+    int64_t s = segment.startAngle() % Mas::FullTurn, e = segment.endAngle() % Mas::FullTurn;
+    s += s < 0 ? Mas::FullTurn : 0;
+    e += e < 0 ? Mas::FullTurn : 0;
+    // Equal angles sweep a whole turn, as in the winding of the model.
+    if (segment.isClockwise())
+        arc.sweep = e > s ? e - s : e - s + Mas::FullTurn;
+    else
+        arc.sweep = e < s ? e - s : e - s - Mas::FullTurn;
+    arc.startAngle = s;
+    return arc;
+}
+
 // Reads the input into elements; false for an outline that cannot be laid flat.
 bool readElements(const SegmentList &outline, std::vector<Element> &elements)
 {
     bool started = false;
     int64_t current[2] = {0, 0}, first[2] = {0, 0};
     GeoPoint currentRaw, firstRaw;
-    const auto stepTo = [&](GeoPoint p, int64_t out[2]) {
-        out[0] = current[0] + wrapDelta(int64_t(p.lon) - currentRaw.lon);
-        out[1] = p.lat;
-    };
     const auto addLine = [&](GeoPoint to) {
         Element line;
         line.from[0] = current[0];
         line.from[1] = current[1];
         line.rawFrom = currentRaw;
-        stepTo(to, line.to);
+        line.to[0] = continuedLon(current[0], currentRaw, to);
+        line.to[1] = to.lat;
         line.rawTo = to;
         if (line.from[0] != line.to[0] || line.from[1] != line.to[1])
             elements.push_back(line);
@@ -755,29 +786,9 @@ bool readElements(const SegmentList &outline, std::vector<Element> &elements)
             addLine(end);
             continue;
         }
-        Element arc;
-        arc.segment = int(i);
-        arc.from[0] = current[0];
-        arc.from[1] = current[1];
-        arc.rawFrom = currentRaw;
-        stepTo(end, arc.to);
-        arc.rawTo = end;
-        const GeoPoint centre = segment->centrePoint();
-        arc.centre[0] = current[0] + wrapDelta(int64_t(centre.lon) - currentRaw.lon);
-        arc.centre[1] = centre.lat;
-        arc.radiusCm = double(segment->radius());
-        int64_t s = segment->startAngle() % Mas::FullTurn, e = segment->endAngle() % Mas::FullTurn;
-        s += s < 0 ? Mas::FullTurn : 0;
-        e += e < 0 ? Mas::FullTurn : 0;
-        // Equal angles sweep a whole turn, as in the winding of the model.
-        if (segment->isClockwise())
-            arc.sweep = e > s ? e - s : e - s + Mas::FullTurn;
-        else
-            arc.sweep = e < s ? e - s : e - s - Mas::FullTurn;
-        arc.startAngle = s;
-        elements.push_back(arc);
-        current[0] = arc.to[0];
-        current[1] = arc.to[1];
+        elements.push_back(arcElement(*segment, int(i), current, currentRaw, end));
+        current[0] = elements.back().to[0];
+        current[1] = elements.back().to[1];
         currentRaw = end;
     }
     if (!started)
