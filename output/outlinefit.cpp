@@ -511,9 +511,7 @@ public:
         std::vector<std::pair<Sample, Sample>> &work = m_work;
         work.assign(1, {first, last});
         for (int budget = 400; !work.empty();) {
-            // Named copies, not a structured binding: a lambda below uses them.
-            const Sample s = work.back().first;
-            const Sample e = work.back().second;
+            const Sample s = work.back().first, e = work.back().second;
             work.pop_back();
             const double span = (e.t - s.t) * len;
             if (s.hit.edge == e.hit.edge || 0.5 * (s.hit.distance + e.hit.distance + span) <= best)
@@ -522,36 +520,9 @@ public:
                 best = 0.5 * (s.hit.distance + e.hit.distance + span);
                 continue;
             }
-            const auto gap = [&](double t) {
-                const Vec q = a + d * t;
-                return edgeDistance(q, s.hit.edge) - edgeDistance(q, e.hit.edge);
-            };
-            // Where the two distances meet: false position with the Illinois step, which
-            // narrows the bracket from both sides; plain halving when that stalls.
-            double lo = s.t, hi = e.t, gapLo = gap(lo), gapHi = gap(hi);
+            double lo = s.t, hi = e.t;
             const double precision = std::max(0.05, 0.005 * best);
-            for (int side = 0, step = 0; (hi - lo) * len > precision && step < 100; ++step) {
-                double t = 0.5 * (lo + hi);
-                if (step % 4 != 3 && gapHi - gapLo > 0)
-                    t = std::clamp((lo * gapHi - hi * gapLo) / (gapHi - gapLo), lo, hi);
-                // Keep the step inside the bracket, away from its ends.
-                const double margin = std::min(0.25 * (hi - lo), 0.5 * precision / len);
-                t = std::clamp(t, lo + margin, hi - margin);
-                const double g = gap(t);
-                if (g <= 0) {
-                    lo = t;
-                    gapLo = g;
-                    if (side == -1)
-                        gapHi *= 0.5;
-                    side = -1;
-                } else {
-                    hi = t;
-                    gapHi = g;
-                    if (side == 1)
-                        gapLo *= 0.5;
-                    side = 1;
-                }
-            }
+            narrowToMeeting(a, d, len, s.hit.edge, e.hit.edge, precision, lo, hi);
             const double t = 0.5 * (lo + hi);
             const Vec q = a + d * t;
             const double meet = std::min(edgeDistance(q, s.hit.edge), edgeDistance(q, e.hit.edge)) + 0.5 * (hi - lo) * len;
@@ -571,6 +542,40 @@ public:
     }
 
 private:
+    // Narrows [lo, hi] of the way along a + d t (len long) to within precision (m) around where
+    // the distances to edges `nearLo` (the nearer at lo) and `nearHi` meet: false position with
+    // the Illinois step, which narrows the bracket from both sides; plain halving when that stalls.
+    void narrowToMeeting(Vec a, Vec d, double len, int nearLo, int nearHi, double precision, double &lo, double &hi) const
+    {
+        const auto gap = [&](double t) {
+            const Vec q = a + d * t;
+            return edgeDistance(q, nearLo) - edgeDistance(q, nearHi);
+        };
+        double gapLo = gap(lo), gapHi = gap(hi);
+        for (int side = 0, step = 0; (hi - lo) * len > precision && step < 100; ++step) {
+            double t = 0.5 * (lo + hi);
+            if (step % 4 != 3 && gapHi - gapLo > 0)
+                t = std::clamp((lo * gapHi - hi * gapLo) / (gapHi - gapLo), lo, hi);
+            // Keep the step inside the bracket, away from its ends.
+            const double margin = std::min(0.25 * (hi - lo), 0.5 * precision / len);
+            t = std::clamp(t, lo + margin, hi - margin);
+            const double g = gap(t);
+            if (g <= 0) {
+                lo = t;
+                gapLo = g;
+                if (side == -1)
+                    gapHi *= 0.5;
+                side = -1;
+            } else {
+                hi = t;
+                gapHi = g;
+                if (side == 1)
+                    gapLo *= 0.5;
+                side = 1;
+            }
+        }
+    }
+
     SegmentGrid m_grid;
     struct Sample {
         double t;
