@@ -1,0 +1,90 @@
+#pragma once
+
+// The steps of the outline fitting, between fitOutline (outlinefit.cpp) and the files that do
+// them: reading the outline and laying it flat (fitpolyline.cpp). Internal to the fitting, not
+// for other callers: they use outlinefit.h.
+
+#include "model/airspacesegment.h"
+#include "output/fitgeometry.h"
+
+namespace OutlineFitting {
+
+// ---------------------------------------------------------------------------------------------
+// The outline as a closed polyline.
+
+// One element of the outline: a straight line or an arc, in whole units with longitudes
+// continued across 180 degrees.
+struct Element {
+    int64_t from[2] = {0, 0};
+    int64_t to[2] = {0, 0};
+    GeoPoint rawFrom;
+    GeoPoint rawTo;
+    int segment = -1;   // an arc or circle of the input, else -1
+    int64_t centre[2] = {0, 0};
+    double radiusCm = 0;
+    int64_t startAngle = 0;
+    int64_t sweep = 0;   // signed: positive clockwise
+
+    void reverse()
+    {
+        std::swap(from[0], to[0]);
+        std::swap(from[1], to[1]);
+        std::swap(rawFrom, rawTo);
+        if (segment >= 0) {
+            startAngle += sweep;
+            sweep = -sweep;
+        }
+    }
+};
+
+// A corner of the outline laid flat.
+struct Vertex {
+    Vec p;
+    GeoPoint raw;          // the given point, for points of the input
+    bool exact = false;    // a point of the input
+    bool locked = false;   // on an arc that is kept
+    int arc = -1;          // the kept arc whose stand-in edge starts here
+    double offset = 0;     // how far (m) it was moved off the original outline
+};
+
+// The flat frame of one outline: metres east and north of (lon0, lat0).
+struct Frame {
+    int64_t lon0 = 0;
+    int64_t lat0 = 0;
+    double sx = MetresPerMas;
+    double sy = MetresPerMas;
+
+    Vec toPlane(double lon, double lat) const { return {(lon - double(lon0)) * sx, (lat - double(lat0)) * sy}; }
+    Vec toPlane(const int64_t point[2]) const { return toPlane(double(point[0]), double(point[1])); }
+    // Whole units, longitude brought back into [-180, 180) degrees; false when out of range.
+    bool toGeo(Vec p, GeoPoint &out) const
+    {
+        const double lon = std::round(p.x / sx), lat = std::round(p.y / sy);
+        if (!std::isfinite(lon) || !std::isfinite(lat) || std::abs(lon) > 4e9 || std::abs(lat) > 2e9)
+            return false;
+        const int64_t wrapped = wrapDelta(lon0 + int64_t(lon));
+        const int64_t latitude = lat0 + int64_t(lat);
+        if (latitude < std::numeric_limits<int32_t>::min() || latitude > std::numeric_limits<int32_t>::max())
+            return false;
+        out = GeoPoint(int32_t(wrapped), int32_t(latitude));
+        return true;
+    }
+};
+
+// Reads the input into elements; false for an outline that cannot be laid flat.
+bool readElements(const SegmentList &outline, std::vector<Element> &elements);
+
+// The outline as a polyline in the working direction, with each arc replaced by a polyline on
+// the side to which the outline may grow (its left): corners of tangents around an arc that
+// turns right, chords inside one that turns left.
+struct Polyline {
+    std::vector<Vertex> vertices;
+    std::vector<int> arcSegments;   // input index of each kept arc
+    double arcOffset = 0;           // how far the arcs' polylines lie off the arcs at most (m)
+};
+
+// The elements as a polyline in the frame, arcs of a metre or more kept whole when keepArcs;
+// false for fewer than three corners, or an arc whose ends do not lie on its circle.
+bool buildPolyline(const Frame &frame, const std::vector<Element> &elements, bool keepArcs, Polyline &line);
+
+} // namespace OutlineFitting
