@@ -1,8 +1,9 @@
 #pragma once
 
 // The steps of the outline fitting, between fitOutline (outlinefit.cpp) and the files that do
-// them: reading the outline and laying it flat (fitpolyline.cpp). Internal to the fitting, not
-// for other callers: they use outlinefit.h.
+// them: reading the outline and laying it flat (fitpolyline.cpp) and tracing the outer
+// boundary of one that touches itself (fittrace.cpp). Internal to the fitting, not for other
+// callers: they use outlinefit.h.
 
 #include "model/airspacesegment.h"
 #include "output/fitgeometry.h"
@@ -86,5 +87,19 @@ struct Polyline {
 // The elements as a polyline in the frame, arcs of a metre or more kept whole when keepArcs;
 // false for fewer than three corners, or an arc whose ends do not lie on its circle.
 bool buildPolyline(const Frame &frame, const std::vector<Element> &elements, bool keepArcs, Polyline &line);
+
+// ---------------------------------------------------------------------------------------------
+// An outline that crosses or touches itself: the boundary of everything it encloses.
+
+enum class Trace {
+    Clear,     // the outline neither crosses nor touches itself
+    Traced,    // replaced by the boundary of what it encloses
+    Tangled,   // so many contacts that working them out would take too long
+};
+
+// Replaces a crossing or touching outline by the boundary of the union of what it encloses,
+// walked with that union on the right. Kept arcs that do not survive whole lose their mark.
+// The grid of the vertices' points may be given.
+Trace traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given);
 
 } // namespace OutlineFitting
