@@ -1,9 +1,9 @@
 #pragma once
 
 // The steps of the outline fitting, between fitOutline (outlinefit.cpp) and the files that do
-// them: reading the outline and laying it flat (fitpolyline.cpp) and tracing the outer
-// boundary of one that touches itself (fittrace.cpp). Internal to the fitting, not for other
-// callers: they use outlinefit.h.
+// them: reading the outline and laying it flat (fitpolyline.cpp), tracing the outer boundary
+// of one that touches itself (fittrace.cpp) and the greedy simplifier (fitsimplify.cpp).
+// Internal to the fitting, not for other callers: they use outlinefit.h.
 
 #include "model/airspacesegment.h"
 #include "output/fitgeometry.h"
@@ -101,5 +101,28 @@ enum class Trace {
 // walked with that union on the right. Kept arcs that do not survive whole lose their mark.
 // The grid of the vertices' points may be given.
 Trace traceOuterBoundary(std::vector<Vertex> &vs, const SegmentGrid *given);
+
+// ---------------------------------------------------------------------------------------------
+// Fitting: the outline grows to its left by steps that each save one segment, the step that
+// leaves the smallest error first.
+
+// A corner of the outline as the simplifier changes it, linked to its neighbours.
+struct Node {
+    Vec p;
+    int prev = -1;
+    int next = -1;
+    int vertex = -1;        // the polyline vertex it stands on, -1 for a new corner
+    int arc = -1;           // the kept arc that the edge from here belongs to
+    bool locked = false;
+    bool alive = true;
+    double error = 0;       // bound of the distance (m) of that edge from the original outline
+    double reach = 0;       // bound of the distance (m) of the node itself from it
+};
+
+// Steps until the outline of `nodes`, `count` segments long (a kept arc counts once), has no
+// more than `target`; false when stuck. `base` holds the nodes' edges as they start, when node
+// i starts edge i of it; else the edges go into a grid of the given shape. The nodes come back
+// as the steps leave them: the removed ones no longer alive, new corners at the end.
+bool simplify(std::vector<Node> &nodes, int count, int target, const GridShape &shape, const SegmentGrid *base);
 
 } // namespace OutlineFitting
