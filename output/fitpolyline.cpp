@@ -18,17 +18,24 @@ inline int64_t continuedLon(int64_t lon, GeoPoint raw, GeoPoint p)
     return lon + wrapDelta(int64_t(p.lon) - raw.lon);
 }
 
+// A straight element from `from` (given as rawFrom) to `to`, its longitude continued.
+Element lineElement(const int64_t from[2], GeoPoint rawFrom, GeoPoint to)
+{
+    Element line;
+    line.from[0] = from[0];
+    line.from[1] = from[1];
+    line.rawFrom = rawFrom;
+    line.to[0] = continuedLon(from[0], rawFrom, to);
+    line.to[1] = to.lat;
+    line.rawTo = to;
+    return line;
+}
+
 // An arc or circle of the input, number `index` of it, from `from` (given as rawFrom) to `end`.
 Element arcElement(const AirspaceSegment &segment, int index, const int64_t from[2], GeoPoint rawFrom, GeoPoint end)
 {
-    Element arc;
+    Element arc = lineElement(from, rawFrom, end);
     arc.segment = index;
-    arc.from[0] = from[0];
-    arc.from[1] = from[1];
-    arc.rawFrom = rawFrom;
-    arc.to[0] = continuedLon(from[0], rawFrom, end);
-    arc.to[1] = end.lat;
-    arc.rawTo = end;
     const GeoPoint centre = segment.centrePoint();
     arc.centre[0] = continuedLon(from[0], rawFrom, centre);
     arc.centre[1] = centre.lat;
@@ -119,13 +126,7 @@ bool readElements(const SegmentList &outline, std::vector<Element> &elements)
     int64_t current[2] = {0, 0}, first[2] = {0, 0};
     GeoPoint currentRaw, firstRaw;
     const auto addLine = [&](GeoPoint to) {
-        Element line;
-        line.from[0] = current[0];
-        line.from[1] = current[1];
-        line.rawFrom = currentRaw;
-        line.to[0] = continuedLon(current[0], currentRaw, to);
-        line.to[1] = to.lat;
-        line.rawTo = to;
+        const Element line = lineElement(current, currentRaw, to);
         if (line.from[0] != line.to[0] || line.from[1] != line.to[1])
             elements.push_back(line);
         current[0] = line.to[0];
