@@ -445,16 +445,28 @@ bool OpenAirReader::processLine()
     return true;
 }
 
+// The class is the word after the key, however many blanks or tabs come between: "AC  C"
+// is class C, not an empty word that would make it a restricted area.
 void OpenAirReader::readClass()
 {
-    const QList<QStringView> words = QStringView(m_currentLine).split(u' ');
-    m_airspace->setAcText(words.size() < 2 ? QString() : words.at(1).toString());
-    if (words.size() < 2) {
+    const QStringView line(m_currentLine);
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    qsizetype start = 0;
+    while (start < line.size() && !blank(line[start]))
+        ++start;
+    while (start < line.size() && blank(line[start]))
+        ++start;
+    qsizetype end = start;
+    while (end < line.size() && !blank(line[end]))
+        ++end;
+    const QStringView word = line.mid(start, end - start);
+    m_airspace->setAcText(word.isEmpty() ? QString() : word.toString());
+    if (word.isEmpty()) {
         m_airspace->setAirspaceClass(Special);
         return;
     }
     int airspaceClass = Special;
-    const bool known = airspaceClassFromWord(words.at(1), airspaceClass);
+    const bool known = airspaceClassFromWord(word, airspaceClass);
     m_airspace->setAirspaceClass(airspaceClass);
     if (!known)
         addDefinitionNote();

@@ -325,6 +325,11 @@ private slots:
             QTest::newRow(type) << "AC D\nAT " + QByteArray(type).toLower() << QStringLiteral("AC D|AT %1|").arg(type);
         QTest::newRow("class word compared exactly") << QByteArray("AC ctr\nAT X") << "AC R|AT |    1::AC ctr";
         QTest::newRow("AC UNC is known") << QByteArray("AC UNC") << "AC R|AT |";
+        QTest::newRow("two blanks before the word") << QByteArray("AC  C") << "AC C|AT |";
+        QTest::newRow("a tab before the word") << QByteArray("AC\tD") << "AC D|AT |";
+        QTest::newRow("blanks only: no word, no note") << QByteArray("AC  ") << "AC R|AT |";
+        QTest::newRow("the key must stand alone") << QByteArray("ACC") << "AC R|AT |";
+        QTest::newRow("two blanks, unknown word noted") << QByteArray("AC  E") << "AC R|AT |    1::AC  E";
         QTest::newRow("AT upper-cased, the last counts") << QByteArray("AC D\nAT W\nAT tma") << "AC D|AT TMA|";
     }
     void classAndTypeAreWrittenAsRead()
